@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -36,16 +37,17 @@ bool replaceFile(std::string_view path, std::span<const std::uint8_t> bytes) {
   return ok;
 }
 
-std::optional<std::vector<std::uint8_t>> readFile(std::string_view path, std::uint64_t limit) {
+std::optional<std::vector<std::uint8_t>> readFile(std::string_view path, std::uint64_t maxBytes) {
   const std::string native = nativePath(path);
   int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > limit) {
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
     return std::nullopt;
   }
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(st.st_size));
+  const std::uint64_t size = std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), maxBytes);
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
   std::size_t got = 0;
   while (got < data.size()) {
     ssize_t n = ::read(fd, data.data() + got, data.size() - got);

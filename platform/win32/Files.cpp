@@ -30,17 +30,18 @@ bool replaceFile(std::string_view path, std::span<const std::uint8_t> bytes) {
   return ok;
 }
 
-std::optional<std::vector<std::uint8_t>> readFile(std::string_view path, std::uint64_t limit) {
+std::optional<std::vector<std::uint8_t>> readFile(std::string_view path, std::uint64_t maxBytes) {
   const std::string native(path);
   HANDLE h = CreateFileA(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(h, &size) || static_cast<std::uint64_t>(size.QuadPart) > limit) {
+  if (!GetFileSizeEx(h, &size)) {
     CloseHandle(h);
     return std::nullopt;
   }
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(size.QuadPart));
+  const std::uint64_t wanted = std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), maxBytes);
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(wanted));
   std::size_t got = 0;
   while (got < data.size()) {
     DWORD n = 0;

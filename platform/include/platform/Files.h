@@ -16,9 +16,9 @@ namespace platform {
 // Returns false (and leaves any existing file alone) when that fails.
 bool replaceFile(std::string_view path, std::span<const std::uint8_t> bytes);
 
-// Reads a whole file; nullopt when it cannot be opened or is larger than
-// `limit` bytes.
-std::optional<std::vector<std::uint8_t>> readFile(std::string_view path, std::uint64_t limit);
+// Reads a file's first `maxBytes` bytes (all of it when it is shorter);
+// nullopt when it cannot be opened.
+std::optional<std::vector<std::uint8_t>> readFile(std::string_view path, std::uint64_t maxBytes);
 
 // The OS path that `path` names: unchanged on Windows, mapped on the host.
 std::string nativePath(std::string_view path);

@@ -1,0 +1,81 @@
+#include "GenerateCommand.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "platform/Files.h"
+#include "velmgen/BmpFile.h"
+#include "velmgen/ClockSeed.h"
+#include "velmgen/WallGen.h"
+
+namespace velmora {
+namespace {
+
+struct GenerateOptions {
+  std::int32_t mode = -1;
+  std::int32_t width = 64;
+  std::int32_t height = 64;
+  std::int32_t colours = 256;
+  std::int32_t seed = velmgen::clockSeed();
+  std::string output;
+};
+
+int runGenerate(const GenerateOptions& o) {
+  // The range checks come before anything is allocated or written.
+  if (std::int64_t{o.width} * o.height > velmgen::kMaxPixels) {
+    std::cerr << "velmora: the image would have " << std::int64_t{o.width} * o.height
+              << " pixels; at most 268435456 (2^28) are allowed\n";
+    return 2;
+  }
+  std::string path = o.output;
+  if (path.empty()) {
+    path = std::string(velmgen::kWallpaperPath);
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(platform::nativePath(path)).parent_path(), ignored);
+  }
+
+  // The random source exactly as the library builds it at load, then one
+  // reseed with the chosen seed.
+  velmgen::RandTable& rand = velmgen::theRand;
+  velmgen::randInit(rand, velmgen::kInitialSeed, velmgen::kInitialModulus);
+  velmgen::reseed(rand, o.seed);
+  velmgen::DefsStore defs;
+  defs.size_x = o.width;
+  defs.size_y = o.height;
+  defs.colours = o.colours;
+  defs.max_colour = o.colours - 1;
+  defs.mode = o.mode;
+  defs.seed = o.seed;
+  velmgen::WallGen gen;
+  if (velmgen::makeWallpaper(gen, rand, defs, o.mode, path) != 1) {
+    std::cerr << "velmora: cannot write " << platform::nativePath(path) << "\n";
+    return 1;
+  }
+  const velmgen::Picture& p = *gen.picture;
+  std::cout << "Wrote " << platform::nativePath(path) << " (" << p.width << " x " << p.height << ", "
+            << o.colours << " colours, seed " << o.seed << ")\n";
+  return 0;
+}
+
+}  // namespace
+
+void addGenerateCommand(CLI::App& app) {
+  auto options = std::make_shared<GenerateOptions>();
+  CLI::App* cmd = app.add_subcommand("generate", "Make one wallpaper from the given settings and seed");
+  cmd->add_option("--mode", options->mode, "Pattern 0..7, or -1 for one at random")
+      ->check(CLI::Range(-1, 7))
+      ->capture_default_str();
+  cmd->add_option("--width", options->width, "Width in pixels")->check(CLI::Range(1, INT32_MAX))->capture_default_str();
+  cmd->add_option("--height", options->height, "Height in pixels")->check(CLI::Range(1, INT32_MAX))->capture_default_str();
+  cmd->add_option("--colours,--colors", options->colours, "Palette size, 2..256")
+      ->check(CLI::Range(2, 256))
+      ->capture_default_str();
+  cmd->add_option("--seed", options->seed, "Seed of the random source (default: from the clock)");
+  cmd->add_option("--output", options->output, "File to write (default: the wallpaper file)");
+  cmd->callback([options] { throw CLI::RuntimeError(runGenerate(*options)); });
+}
+
+}  // namespace velmora

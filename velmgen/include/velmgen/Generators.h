@@ -1,0 +1,32 @@
+#pragma once
+// The eight pattern generators. Each replaces the picture with a new one of
+// size_x x size_y (128 x 128 for the texture), sets the palette count to
+// `colours` and builds the palette, drawing from the table in a fixed order.
+#include <cstdint>
+
+#include "velmgen/DefsStore.h"
+#include "velmgen/Picture.h"
+#include "velmgen/RandTable.h"
+
+namespace velmgen {
+
+void noiseField(Picture& picture, RandTable& rand, const DefsStore& defs);          // mode 0
+void subdivisionField(Picture& picture, RandTable& rand, const DefsStore& defs);    // mode 1
+void growthField(Picture& picture, RandTable& rand, const DefsStore& defs);         // mode 2
+void radialField(Picture& picture, RandTable& rand, const DefsStore& defs);         // mode 3
+void radialSubdivision(Picture& picture, RandTable& rand, const DefsStore& defs);   // mode 4
+void scatterDots(Picture& picture, RandTable& rand, const DefsStore& defs);         // mode 5
+void ringField(Picture& picture, RandTable& rand, const DefsStore& defs);           // mode 6
+void textureField(Picture& picture, RandTable& rand, const DefsStore& defs, void* module);  // mode 7
+
+// Subdivision building blocks, shared by modes 1 and 4.
+void subdivide(Picture& picture, RandTable& rand, std::int32_t maxColour, std::int32_t x1, std::int32_t y1,
+               std::int32_t x2, std::int32_t y2);
+std::int32_t edgeMidpoint(Picture& picture, RandTable& rand, std::int32_t maxColour, std::int32_t xa, std::int32_t ya,
+                          std::int32_t xt, std::int32_t yt, std::int32_t xb, std::int32_t yb);
+
+// Fills an empty picture with the stored 8-bit pixels of built-in texture
+// `id` (102, 105, 107 or 109) of `module`. Always 1.
+std::int32_t loadTexture(Picture& picture, void* module, std::int32_t id);
+
+}  // namespace velmgen
