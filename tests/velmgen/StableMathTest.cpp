@@ -17,19 +17,25 @@ std::int64_t ulpsApart(double a, double b) {
   return std::llabs(key(a) - key(b));
 }
 
-// Our functions stay within one unit in the last place of the runtime's
-// (near-correctly rounded) results over the ranges the engine uses and well
-// beyond them.
-TEST(StableMath, AgreesWithTheRuntimeWithinOneUlp) {
+// Reference values from the runtime's extended-precision functions, rounded
+// once to double. (The double functions of some runtimes are several units
+// off, which is why the engine carries its own.)
+double sinRef(double x) { return static_cast<double>(std::sin(static_cast<long double>(x))); }
+double cosRef(double x) { return static_cast<double>(std::cos(static_cast<long double>(x))); }
+double logRef(double x) { return static_cast<double>(std::log(static_cast<long double>(x))); }
+
+// Within one unit in the last place over the ranges the engine uses and
+// well beyond them.
+TEST(StableMath, WithinOneUlpOfTheReference) {
   std::int64_t worst = 0;
   for (int i = 0; i <= 200000; ++i) {
     const double x = -20.0 + 40.0 * i / 200000.0;
-    worst = std::max({worst, ulpsApart(stableSin(x), std::sin(x)), ulpsApart(stableCos(x), std::cos(x))});
+    worst = std::max({worst, ulpsApart(stableSin(x), sinRef(x)), ulpsApart(stableCos(x), cosRef(x))});
   }
   for (int i = 1; i <= 200000; ++i) {
     const double u = 1e-7 + i * (1.0 / 200000.0);
-    worst = std::max(worst, ulpsApart(stableLog(u), std::log(u)));
-    worst = std::max(worst, ulpsApart(stableLog(u * 1e6), std::log(u * 1e6)));
+    worst = std::max(worst, ulpsApart(stableLog(u), logRef(u)));
+    worst = std::max(worst, ulpsApart(stableLog(u * 1e6), logRef(u * 1e6)));
   }
   EXPECT_LE(worst, 1);
 }
