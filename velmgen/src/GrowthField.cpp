@@ -12,9 +12,19 @@ namespace {
 
 constexpr int kSeedPoints = 20;
 
+// The new value of one pixel from its eight neighbours' sum.
+inline std::uint8_t grown(std::int32_t c, std::int32_t s, std::int32_t step, std::int32_t maxColour) {
+  if (s == 0) return storeValue(c);
+  std::int32_t n = c + step;
+  if (n >= maxColour) n = maxColour;
+  if (n < 0) n = 0;
+  return storeValue(n);
+}
+
 // One simultaneous pass: reads the front buffer, writes the back buffer.
 // Each pixel's update depends only on the front buffer, so rows are visited
-// in memory order.
+// in memory order; the wrapped first and last columns are done apart so the
+// inner loop has no branches on the position.
 void growPass(Picture& p, std::int32_t step, std::int32_t maxColour) {
   const std::size_t w = static_cast<std::size_t>(p.width);
   const std::size_t h = static_cast<std::size_t>(p.height);
@@ -25,18 +35,18 @@ void growPass(Picture& p, std::int32_t step, std::int32_t maxColour) {
     const std::int8_t* mid = front + y * w;
     const std::int8_t* down = front + ((y + 1) % h) * w;    // row y+1, wrapped
     std::uint8_t* out = back + y * w;
-    for (std::size_t x = 0; x < w; ++x) {
+    auto edge = [&](std::size_t x) {
       const std::size_t l = x == 0 ? w - 1 : x - 1;
       const std::size_t r = x + 1 == w ? 0 : x + 1;
       const std::int32_t s = mid[l] + mid[r] + up[l] + up[x] + up[r] + down[l] + down[x] + down[r];
-      std::int32_t n = mid[x];
-      if (s != 0) {
-        n += step;
-        if (n >= maxColour) n = maxColour;
-        if (n < 0) n = 0;
-      }
-      out[x] = storeValue(n);
+      out[x] = grown(mid[x], s, step, maxColour);
+    };
+    edge(0);
+    for (std::size_t x = 1; x + 1 < w; ++x) {
+      const std::int32_t s = mid[x - 1] + mid[x + 1] + up[x - 1] + up[x] + up[x + 1] + down[x - 1] + down[x] + down[x + 1];
+      out[x] = grown(mid[x], s, step, maxColour);
     }
+    if (w > 1) edge(w - 1);
   }
   swapBuffers(p);
 }
