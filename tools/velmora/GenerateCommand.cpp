@@ -62,7 +62,7 @@ int runGenerate(const GenerateOptions& o) {
 
 }  // namespace
 
-void addGenerateCommand(CLI::App& app) {
+void addGenerateCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<GenerateOptions>();
   CLI::App* cmd = app.add_subcommand("generate", "Make one wallpaper from the given settings and seed");
   cmd->add_option("--mode", options->mode, "Pattern 0..7, or -1 for one at random")
@@ -75,7 +75,7 @@ void addGenerateCommand(CLI::App& app) {
       ->capture_default_str();
   cmd->add_option("--seed", options->seed, "Seed of the random source (default: from the clock)");
   cmd->add_option("--output", options->output, "File to write (default: the wallpaper file)");
-  cmd->callback([options] { throw CLI::RuntimeError(runGenerate(*options)); });
+  cmd->callback([options, &status] { status = runGenerate(*options); });
 }
 
 }  // namespace velmora

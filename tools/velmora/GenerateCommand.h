@@ -4,6 +4,7 @@
 
 namespace velmora {
 
-void addGenerateCommand(CLI::App& app);
+// The command's exit status is left in `status` when it runs.
+void addGenerateCommand(CLI::App& app, int& status);
 
 }  // namespace velmora

@@ -1,18 +1,21 @@
 // velmora: random wallpapers on Linux.
 #include <CLI/CLI.hpp>
 
+#include <string>
+
 #include "GenerateCommand.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Velmora makes new, randomly generated desktop wallpapers.", "velmora"};
   app.require_subcommand(1);
-  velmora::addGenerateCommand(app);
+  // Bad options give one line on stderr and a non-zero exit.
+  app.failure_message([](const CLI::App*, const CLI::Error& e) { return "velmora: " + std::string(e.what()) + "\n"; });
+  int status = 0;
+  velmora::addGenerateCommand(app, status);
   try {
     app.parse(argc, argv);
-  } catch (const CLI::RuntimeError& e) {
-    return e.get_exit_code();
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
-  return 0;
+  return status;
 }

@@ -1,0 +1,115 @@
+// The velmora command as a user runs it, and its files read by ImageMagick,
+// an independent BMP reader.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "velmgen/BmpFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status;
+  std::string out;
+};
+
+// Runs a shell command line, capturing stdout (and stderr when asked).
+Outcome shell(const std::string& command) {
+  Outcome r{-1, {}};
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return r;
+  std::array<char, 4096> buf;
+  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) r.out.append(buf.data(), n);
+  const int raw = ::pclose(pipe);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return r;
+}
+
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class VelmoraCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() / ("velmora-cli-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root);
+    fs::create_directories(root);
+  }
+  void TearDown() override { fs::remove_all(root); }
+  Outcome velmora(const std::string& args, bool withStderr = false) {
+    return shell("VELMORA_ROOT='" + root.string() + "' '" VELMORA_EXE "' " + args + (withStderr ? " 2>&1" : " 2>/dev/null"));
+  }
+  fs::path root;
+};
+
+TEST_F(VelmoraCli, RefusesBadSettingsBeforeTouchingAnything) {
+  const char* bad[] = {"--width 0",      "--height -3",  "--colours 1",  "--colours 257",
+                       "--mode -2",      "--mode 8",     "--width abc",  "--width 16385 --height 16384",
+                       "--no-such-flag", "--seed"};
+  for (const char* args : bad) {
+    const Outcome r = velmora(std::string("generate ") + args + " --output '" + (root / "x.bmp").string() + "'", true);
+    EXPECT_NE(r.status, 0) << args;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << args << ": " << r.out;
+    EXPECT_TRUE(fs::is_empty(root)) << args;
+  }
+}
+
+TEST_F(VelmoraCli, DefaultsToTheWallpaperPathUnderTheRoot) {
+  const Outcome r = velmora("generate --seed 7");
+  ASSERT_EQ(r.status, 0);
+  const fs::path file = root / "drive_c" / "windows" / "velmora.bmp";
+  ASSERT_TRUE(fs::exists(file));
+  EXPECT_NE(r.out.find(file.string()), std::string::npos) << r.out;
+  velmgen::Picture p;
+  ASSERT_EQ(velmgen::readBmp(p, file.string()), 1);
+  EXPECT_EQ(p.palette.count, 256);
+  EXPECT_TRUE(p.width == 64 || p.width == 128);  // 128 when the random pick is the texture
+}
+
+TEST_F(VelmoraCli, SameSeedSameBytes) {
+  const std::string a = (root / "a.bmp").string(), b = (root / "b.bmp").string(), c = (root / "c.bmp").string();
+  ASSERT_EQ(velmora("generate --width 97 --height 31 --seed 99 --output '" + a + "'").status, 0);
+  ASSERT_EQ(velmora("generate --width 97 --height 31 --seed 99 --output '" + b + "'").status, 0);
+  ASSERT_EQ(velmora("generate --width 97 --height 31 --seed 100 --output '" + c + "'").status, 0);
+  EXPECT_EQ(readAll(a), readAll(b));
+  EXPECT_NE(readAll(a), readAll(c));
+}
+
+TEST_F(VelmoraCli, ImageMagickReadsEveryMode) {
+  if (shell("command -v identify >/dev/null").status != 0) GTEST_SKIP() << "ImageMagick is not installed";
+  for (int mode = 0; mode <= 7; ++mode) {
+    const int colours = 2 + mode * 30;
+    const std::string file = (root / ("m" + std::to_string(mode) + ".bmp")).string();
+    ASSERT_EQ(velmora("generate --mode " + std::to_string(mode) + " --width 50 --height 3 --colours " +
+                      std::to_string(colours) + " --seed 4 --output '" + file + "'")
+                  .status,
+              0);
+    const std::string size = mode == 7 ? "128 128" : "50 3";
+    EXPECT_EQ(shell("identify -format '%w %h %z %[type]' '" + file + "'").out, size + " 8 Palette") << mode;
+    EXPECT_NE(shell("identify -verbose '" + file + "'").out.find("Colormap entries: " + std::to_string(colours)),
+              std::string::npos)
+        << mode;
+    // The colour ImageMagick shows for pixel (0, top row) is our palette entry.
+    velmgen::Picture p;
+    ASSERT_EQ(velmgen::readBmp(p, file), 1);
+    const auto& e = p.palette.entries[p.pixels[static_cast<std::size_t>(p.height - 1) * p.width]];
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "#%02X%02X%02X", e[2] & 0xFF, e[1] & 0xFF, e[0] & 0xFF);
+    EXPECT_EQ(shell("convert '" + file + "[1x1+0+0]' -format '%[hex:u.p{0,0}]' info:").out, expected + 1) << mode;
+  }
+}
+
+}  // namespace
