@@ -80,6 +80,8 @@ std::int32_t deleteKey(RegKey parent, std::string_view subKey, bool tree) {
   if (rc != kErrorSuccess) return rc;
   std::vector<std::string_view> parts;
   if ((rc = splitPath(subKey, &parts)) != kErrorSuccess) return rc;
+  // As on Windows, a tree is named by a subkey; the empty name is refused.
+  if (tree && parts.empty()) return kErrorInvalidParameter;
   auto lock = hostreg::dbLock();
   sqlite3* db = hostreg::db();
   Transaction tx(db, true);

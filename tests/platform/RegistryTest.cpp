@@ -222,6 +222,11 @@ TEST_F(RegistryTest, BadHandlesAndNamesAreRefused) {
   EXPECT_NE(regOpenKey(none, "x", RegAccess::Read, &out), 0);
   RegKey key = create("Names");
   EXPECT_EQ(regCreateKey(key, "\\Leading", RegAccess::All, &out, nullptr), kErrorBadPathname);
+  EXPECT_EQ(regSetValue(key, std::string_view("a\0b", 3), kRegDword, {}), kErrorInvalidParameter);
+  // A tree is named by a subkey; an empty name must not empty the key.
+  ASSERT_EQ(setDword(key, "kept", 1), 0);
+  EXPECT_EQ(regDeleteTree(key, ""), kErrorInvalidParameter);
+  EXPECT_EQ(getDword(key, "kept"), 1);
   regCloseKey(key);
 }
 
