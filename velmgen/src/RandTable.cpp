@@ -6,7 +6,7 @@
 
 namespace velmgen {
 
-RandTable theRand{};
+constinit RandTable theRand{};
 
 namespace {
 

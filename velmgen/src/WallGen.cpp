@@ -5,8 +5,8 @@
 
 namespace velmgen {
 
-WallGen theWallGen{};
-DefsStore theDefs{};
+constinit WallGen theWallGen{};
+constinit DefsStore theDefs{};
 
 bool settingsUsable(const DefsStore& defs) {
   return defs.size_x >= 1 && defs.size_y >= 1 && defs.colours >= 2 && defs.colours <= 256 &&

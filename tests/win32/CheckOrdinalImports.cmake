@@ -1,0 +1,32 @@
+# cmake -DOBJDUMP=... -DPROGRAM=<exe> -DDLL=<dll name> -DORDINALS="1;3;..." -P CheckOrdinalImports.cmake
+# Fails unless the program imports exactly ORDINALS from DLL, each by
+# ordinal and none by name.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${PROGRAM}")
+endif()
+string(FIND "${dump}" "DLL Name: ${DLL}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${PROGRAM} does not import ${DLL}")
+endif()
+string(SUBSTRING "${dump}" ${at} -1 rest)
+string(FIND "${rest}" "\n\n" end)
+string(SUBSTRING "${rest}" 0 ${end} block)
+# Entries after the header lines: "<vma>\t<hint or ordinal>  <name>", where an
+# import by ordinal shows the name "<none>".
+string(REGEX MATCHALL "\n\t[0-9a-f]+\t +[0-9]+ +[^\n]*" entries "${block}")
+set(found "")
+foreach(entry IN LISTS entries)
+  if(entry MATCHES "\t +0*([0-9]+) +<none>")
+    list(APPEND found ${CMAKE_MATCH_1})
+  else()
+    message(FATAL_ERROR "${PROGRAM} imports from ${DLL} by name:${entry}")
+  endif()
+endforeach()
+list(SORT found)
+set(wanted ${ORDINALS})
+list(SORT wanted)
+if(NOT found STREQUAL wanted)
+  message(FATAL_ERROR "${PROGRAM} imports ordinals '${found}' from ${DLL}, expected '${wanted}'\n${block}")
+endif()
+message(STATUS "${PROGRAM} imports ${DLL} by ordinal: ${found}")
