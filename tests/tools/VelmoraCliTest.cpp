@@ -49,8 +49,18 @@ class VelmoraCli : public ::testing::Test {
     fs::create_directories(root);
   }
   void TearDown() override { fs::remove_all(root); }
-  Outcome velmora(const std::string& args, bool withStderr = false) {
-    return shell("VELMORA_ROOT='" + root.string() + "' '" VELMORA_EXE "' " + args + (withStderr ? " 2>&1" : " 2>/dev/null"));
+  Outcome velmora(const std::string& args, bool withStderr = false, const std::string& env = "") {
+    return shell("VELMORA_ROOT='" + root.string() + "' " + env + " '" VELMORA_EXE "' " + args +
+                 (withStderr ? " 2>&1" : " 2>/dev/null"));
+  }
+  // A stand-in desktop tool on a private PATH that records its arguments.
+  std::string recordingTool(const std::string& name) {
+    const fs::path bin = root / "bin";
+    fs::create_directories(bin);
+    const fs::path tool = bin / name;
+    std::ofstream(tool) << "#!/bin/sh\necho \"" << name << " $*\" >> '" << (root / "calls").string() << "'\n";
+    fs::permissions(tool, fs::perms::owner_all);
+    return bin.string();
   }
   fs::path root;
 };
@@ -110,6 +120,83 @@ TEST_F(VelmoraCli, ImageMagickReadsEveryMode) {
     std::snprintf(expected, sizeof expected, "#%02X%02X%02X", e[2] & 0xFF, e[1] & 0xFF, e[0] & 0xFF);
     EXPECT_EQ(shell("convert '" + file + "[1x1+0+0]' -format '%[hex:u.p{0,0}]' info:").out, expected + 1) << mode;
   }
+}
+
+TEST_F(VelmoraCli, NewUsesTheStoredSettingsAndMovesTheSeedOn) {
+  ASSERT_EQ(velmora("settings --width 40 --height 30 --colours 16 --mode 3 --seed 5").status, 0);
+  const Outcome r = velmora("new");
+  ASSERT_EQ(r.status, 0);
+  velmgen::Picture p;
+  ASSERT_EQ(velmgen::readBmp(p, (root / "drive_c/windows/velmora.bmp").string()), 1);
+  EXPECT_EQ(p.width, 40);
+  EXPECT_EQ(p.height, 30);
+  EXPECT_EQ(p.palette.count, 16);
+  const std::string shown = velmora("settings").out;
+  EXPECT_NE(shown.find("size_x = 40\n"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("seed = 5\n"), std::string::npos) << shown;
+
+  // Log-on flag off: no file, but the seed still moves on.
+  fs::remove(root / "drive_c/windows/velmora.bmp");
+  ASSERT_EQ(velmora("settings --startup 0").status, 0);
+  EXPECT_EQ(velmora("new").status, 0);
+  EXPECT_FALSE(fs::exists(root / "drive_c/windows/velmora.bmp"));
+  EXPECT_NE(velmora("settings").out, shown);
+}
+
+TEST_F(VelmoraCli, SettingsTakeAnyNumberButSayWhenNoImageCanBeMade) {
+  const Outcome r = velmora("settings --width -4", true);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("size_x = -4\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("no image can have"), std::string::npos) << r.out;
+  EXPECT_NE(velmora("new").status, 0);
+  EXPECT_NE(velmora("settings --width ten").status, 0);
+}
+
+TEST_F(VelmoraCli, ApplyUsesTheDesktopsOwnTool) {
+  ASSERT_EQ(velmora("generate --seed 1").status, 0);
+  struct Case { std::string desktop, display, tool, expected; };
+  const std::string file = (root / "drive_c/windows/velmora.bmp").string();
+  const Case cases[] = {
+      {"ubuntu:GNOME", "", "gsettings", "gsettings set org.gnome.desktop.background picture-uri file://" + file},
+      {"MATE", "", "gsettings", "gsettings set org.mate.background picture-filename " + file},
+      {"KDE", "", "plasma-apply-wallpaperimage", "plasma-apply-wallpaperimage " + file},
+      {"", ":0", "feh", "feh --no-fehbg --bg-fill " + file},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(root / "bin");
+    fs::remove(root / "calls");
+    const std::string path = recordingTool(c.tool);
+    const Outcome r = velmora("apply", true,
+                              "PATH='" + path + ":/usr/bin:/bin' XDG_CURRENT_DESKTOP='" + c.desktop + "' DISPLAY='" +
+                                  c.display + "'");
+    EXPECT_EQ(r.status, 0) << c.desktop << ": " << r.out;
+    EXPECT_EQ(readAll(root / "calls").substr(0, c.expected.size()), c.expected) << c.desktop;
+  }
+}
+
+TEST_F(VelmoraCli, ApplySaysWhatItTried) {
+  ASSERT_EQ(velmora("generate --seed 1").status, 0);
+  const std::string empty = (root / "empty").string();
+  fs::create_directories(empty);
+  Outcome r = velmora("apply", true, "PATH='" + empty + "' XDG_CURRENT_DESKTOP=XFCE DISPLAY=:0");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.out.find("XFCE (xfconf-query): not installed"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("X11 (xwallpaper): not installed"), std::string::npos) << r.out;
+  r = velmora("apply", true, "PATH='" + empty + "' XDG_CURRENT_DESKTOP= DISPLAY=");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.out.find("no supported desktop found"), std::string::npos) << r.out;
+}
+
+TEST_F(VelmoraCli, AutostartEntryComesAndGoes) {
+  const std::string env = "XDG_CONFIG_HOME='" + (root / "config").string() + "'";
+  const fs::path entry = root / "config/autostart/velmora.desktop";
+  ASSERT_EQ(velmora("autostart on", false, env).status, 0);
+  const std::string text = readAll(entry);
+  EXPECT_NE(text.find("[Desktop Entry]\nType=Application\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Exec=\"" VELMORA_EXE "\" new"), std::string::npos) << text;
+  ASSERT_EQ(velmora("autostart off", false, env).status, 0);
+  EXPECT_FALSE(fs::exists(entry));
+  EXPECT_NE(velmora("autostart maybe", false, env).status, 0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "GenerateCommand.h"
+#include "Commands.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -33,8 +33,7 @@ int runGenerate(const GenerateOptions& o) {
   std::string path = o.output;
   if (path.empty()) {
     path = std::string(velmgen::kWallpaperPath);
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(platform::nativePath(path)).parent_path(), ignored);
+    prepareWallpaperFolder();
   }
 
   // The random source exactly as the library builds it at load, then one
@@ -61,6 +60,12 @@ int runGenerate(const GenerateOptions& o) {
 }
 
 }  // namespace
+
+void prepareWallpaperFolder() {
+  std::error_code ignored;
+  std::filesystem::create_directories(
+      std::filesystem::path(platform::nativePath(velmgen::kWallpaperPath)).parent_path(), ignored);
+}
 
 void addGenerateCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<GenerateOptions>();

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "GenerateCommand.h"
+#include "Commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Velmora makes new, randomly generated desktop wallpapers.", "velmora"};
@@ -12,6 +12,10 @@ int main(int argc, char** argv) {
   app.failure_message([](const CLI::App*, const CLI::Error& e) { return "velmora: " + std::string(e.what()) + "\n"; });
   int status = 0;
   velmora::addGenerateCommand(app, status);
+  velmora::addNewCommand(app, status);
+  velmora::addSettingsCommand(app, status);
+  velmora::addApplyCommand(app, status);
+  velmora::addAutostartCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,0 +1,24 @@
+#pragma once
+// Starting other programs.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The full path of a program found on the search path, or "" if none.
+std::string findProgram(std::string_view name);
+
+// Runs a program (argv[0] looked up on the search path) with its output
+// discarded, and waits for it. Its exit code, or -1 when it could not start
+// or did not end normally.
+int runAndWait(const std::vector<std::string>& argv);
+
+// Runs a program and returns what it wrote on its standard output; nullopt
+// semantics by `ok`: false when it could not start or exited non-zero.
+std::string runAndCapture(const std::vector<std::string>& argv, bool* ok);
+
+// The path of the running program.
+std::string currentProgramPath();
+
+}  // namespace platform
