@@ -2,9 +2,12 @@
 
 #include <cstring>
 
+#include "velmgen/BmpFile.h"
 #include "velmgen/ClockSeed.h"
 
 namespace velmgen {
+
+constinit DefsStore theDefs{};
 namespace {
 
 // Reads a value into a field as into a 4-byte buffer, whatever its type: a
@@ -95,6 +98,11 @@ std::int32_t getDefs(const DefsStore& defs, std::int32_t index) {
     case 3: return defs.startup;
     default: return -1;
   }
+}
+
+bool settingsUsable(const DefsStore& defs) {
+  return defs.size_x >= 1 && defs.size_y >= 1 && defs.colours >= 2 && defs.colours <= 256 &&
+         std::int64_t{defs.size_x} * defs.size_y <= kMaxPixels;
 }
 
 void setDefs(DefsStore& defs, std::int32_t index, std::int32_t value) {

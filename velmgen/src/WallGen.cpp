@@ -6,13 +6,6 @@
 namespace velmgen {
 
 constinit WallGen theWallGen{};
-constinit DefsStore theDefs{};
-
-bool settingsUsable(const DefsStore& defs) {
-  return defs.size_x >= 1 && defs.size_y >= 1 && defs.colours >= 2 && defs.colours <= 256 &&
-         std::int64_t{defs.size_x} * defs.size_y <= kMaxPixels;
-}
-
 std::int32_t pickMode(RandTable& rand) { return static_cast<std::int32_t>(static_cast<double>(next16(rand)) * K8); }
 
 std::int32_t makeWallpaper(WallGen& gen, RandTable& rand, const DefsStore& defs, std::int32_t mode,
