@@ -66,8 +66,8 @@ class VelmoraCli : public ::testing::Test {
 };
 
 TEST_F(VelmoraCli, RefusesBadSettingsBeforeTouchingAnything) {
-  const char* bad[] = {"--width 0",      "--height -3",  "--colours 1",  "--colours 257",
-                       "--mode -2",      "--mode 8",     "--width abc",  "--width 16385 --height 16384",
+  const char* bad[] = {"--width 0",      "--height -3", "--colours 1", "--colours 257",
+                       "--mode -2",      "--mode 8",    "--width abc", "--width 16385 --height 16384",
                        "--no-such-flag", "--seed"};
   for (const char* args : bad) {
     const Outcome r = velmora(std::string("generate ") + args + " --output '" + (root / "x.bmp").string() + "'", true);
@@ -154,7 +154,9 @@ TEST_F(VelmoraCli, SettingsTakeAnyNumberButSayWhenNoImageCanBeMade) {
 
 TEST_F(VelmoraCli, ApplyUsesTheDesktopsOwnTool) {
   ASSERT_EQ(velmora("generate --seed 1").status, 0);
-  struct Case { std::string desktop, display, tool, expected; };
+  struct Case {
+    std::string desktop, display, tool, expected;
+  };
   const std::string file = (root / "drive_c/windows/velmora.bmp").string();
   const Case cases[] = {
       {"ubuntu:GNOME", "", "gsettings", "gsettings set org.gnome.desktop.background picture-uri file://" + file},
@@ -166,9 +168,9 @@ TEST_F(VelmoraCli, ApplyUsesTheDesktopsOwnTool) {
     fs::remove_all(root / "bin");
     fs::remove(root / "calls");
     const std::string path = recordingTool(c.tool);
-    const Outcome r = velmora("apply", true,
-                              "PATH='" + path + ":/usr/bin:/bin' XDG_CURRENT_DESKTOP='" + c.desktop + "' DISPLAY='" +
-                                  c.display + "'");
+    const Outcome r = velmora(
+        "apply", true,
+        "PATH='" + path + ":/usr/bin:/bin' XDG_CURRENT_DESKTOP='" + c.desktop + "' DISPLAY='" + c.display + "'");
     EXPECT_EQ(r.status, 0) << c.desktop << ": " << r.out;
     EXPECT_EQ(readAll(root / "calls").substr(0, c.expected.size()), c.expected) << c.desktop;
   }

@@ -23,7 +23,10 @@ Picture patterned(std::int32_t w, std::int32_t h, std::int32_t count) {
 }
 
 TEST(BmpFile, HeaderFieldsAndSizes) {
-  struct Case { std::int32_t w, h, count; std::uint32_t fileSize, imageSize; };
+  struct Case {
+    std::int32_t w, h, count;
+    std::uint32_t fileSize, imageSize;
+  };
   for (Case c : {Case{64, 64, 256, 5174, 4096}, Case{50, 3, 16, 1234, 156}, Case{1, 1, 2, 1082, 4}}) {
     const std::vector<std::uint8_t> b = encodeBmp(patterned(c.w, c.h, c.count));
     ASSERT_EQ(b.size(), c.fileSize);
@@ -111,7 +114,12 @@ TEST(BmpFile, HostileHeaders) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     return b;
   };
-  struct Case { const char* what; std::vector<std::uint8_t> bytes; std::int32_t result; std::int32_t count; };
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    std::int32_t result;
+    std::int32_t count;
+  };
   const Case cases[] = {
       {"huge width", withField(18, 0x7FFFFFFF), 0, 0},
       {"negative height", withField(22, 0xFFFFFFFF), 0, 0},

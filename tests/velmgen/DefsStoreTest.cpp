@@ -66,7 +66,10 @@ TEST_F(DefsStoreTest, MissingAndOversizedValuesKeepTheirDefaults) {
 
 TEST_F(DefsStoreTest, IndexRules) {
   DefsStore d;
-  struct Case { std::int32_t index; std::int32_t value; };
+  struct Case {
+    std::int32_t index;
+    std::int32_t value;
+  };
   for (Case c : {Case{0, 100}, Case{1, -5}, Case{2, 2}, Case{3, 0}}) {
     setDefs(d, c.index, c.value);
     EXPECT_EQ(getDefs(d, c.index), c.value) << c.index;

@@ -81,9 +81,12 @@ TEST(Rings, LargeWidthsWrapWithoutFault) {
 }
 
 TEST(Texture, ChoiceByQuarters) {
-  struct Case { std::int32_t d; std::int32_t id; };
-  for (Case c : {Case{0, 102}, Case{16383, 102}, Case{16384, 105}, Case{32767, 105}, Case{32768, 109},
-                 Case{49151, 109}, Case{49152, 107}, Case{65535, 107}}) {
+  struct Case {
+    std::int32_t d;
+    std::int32_t id;
+  };
+  for (Case c : {Case{0, 102}, Case{16383, 102}, Case{16384, 105}, Case{32767, 105}, Case{32768, 109}, Case{49151, 109},
+                 Case{49152, 107}, Case{65535, 107}}) {
     RandTable t = primedTable({c.d, 0});
     Picture p;
     textureField(p, t, settings(10, 10, 256), nullptr);

@@ -18,9 +18,7 @@ std::string wallpaperBytes() {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void putSentinel() {
-  std::ofstream(platform::nativePath(kWallpaperPath), std::ios::binary) << "sentinel";
-}
+void putSentinel() { std::ofstream(platform::nativePath(kWallpaperPath), std::ios::binary) << "sentinel"; }
 
 TEST_F(DoitTest, LogOnCallHonoursTheFlagButMovesTheSeed) {
   store("startup", 0);
@@ -48,7 +46,10 @@ TEST_F(DoitTest, FirstRunMakesAnImageFromTheDefaults) {
 }
 
 TEST_F(DoitTest, SettingsNoImageCanHaveMakeNothing) {
-  struct Case { const char* name; std::int32_t value; };
+  struct Case {
+    const char* name;
+    std::int32_t value;
+  };
   const Case cases[] = {{"size_x", 0}, {"size_y", -7}, {"colours", 1}, {"colours", 300}, {"size_x", 1 << 20}};
   for (const Case& c : cases) {
     platform::regDeleteTree(hkcu(), kSettingsKey);

@@ -1,9 +1,9 @@
 #pragma once
 // Small helpers for the engine tests: a random table primed with chosen
 // words, draw counting, and a private scratch directory.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <algorithm>
 #include <initializer_list>
 #include <random>
 #include <string>
@@ -28,7 +28,8 @@ inline RandTable primedTable(std::initializer_list<std::int32_t> words) {
 // until its state matches (up to `limit` draws; -1 if it never does).
 inline long drawsBetween(RandTable before, const RandTable& after, long limit) {
   for (long n = 0; n <= limit; ++n) {
-    if (before.index == after.index && std::equal(std::begin(before.T), std::end(before.T), std::begin(after.T))) return n;
+    if (before.index == after.index && std::equal(std::begin(before.T), std::end(before.T), std::begin(after.T)))
+      return n;
     nextRaw(before);
   }
   return -1;

@@ -13,7 +13,10 @@ using testing::primedTable;
 using testing::settings;
 
 TEST(Growth, LevelsAndClamps) {
-  struct Case { std::int32_t colours; std::uint8_t highest; };
+  struct Case {
+    std::int32_t colours;
+    std::uint8_t highest;
+  };
   // 16: step 1, stops at 15. 2: every touched pixel becomes 1. 256: cycles, never above 128.
   for (Case c : {Case{16, 15}, Case{2, 1}, Case{256, 128}}) {
     RandTable t = primedTable({});

@@ -27,7 +27,10 @@ TEST(Palette, NewPaletteIsEmptyAndBuildersLeaveTheTailAlone) {
 
 TEST(Palette, RampStepBoundFollowsColours) {
   // A step draw of 65535 is +S exactly; start at 100 so no reversal happens.
-  struct Case { std::int32_t colours; std::int32_t step; };
+  struct Case {
+    std::int32_t colours;
+    std::int32_t step;
+  };
   for (Case c : {Case{2, 9}, Case{63, 9}, Case{64, 6}, Case{127, 6}, Case{128, 3}, Case{256, 3}}) {
     RandTable t = primedTable({startDraw(100), startDraw(100), startDraw(100), 65535, 65535, 65535});
     Palette p;

@@ -20,9 +20,8 @@ class SettingsKeyTest : public ::testing::Test {
  protected:
   void SetUp() override {
 #if !defined(_WIN32)
-    root_ = std::filesystem::temp_directory_path() /
-            ("velmora-store-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = std::filesystem::temp_directory_path() / ("velmora-store-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_);
     ::setenv("VELMORA_ROOT", root_.c_str(), 1);

@@ -13,7 +13,12 @@ using testing::settings;
 std::uint8_t& px(Picture& p, int x, int y) { return p.pixels[y * p.width + x]; }
 
 TEST(Subdivision, EdgeMidpointMeanLoweredByHalfTheLength) {
-  struct Case { std::uint8_t a, b; int length; std::int32_t maxColour; std::uint8_t expected; };
+  struct Case {
+    std::uint8_t a, b;
+    int length;
+    std::int32_t maxColour;
+    std::uint8_t expected;
+  };
   const Case cases[] = {
       {10, 20, 8, 255, 11},    // (10 + 20 - 8) / 2
       {0, 0, 4, 255, 1},       // lower clamp

@@ -11,7 +11,10 @@ using testing::primedTable;
 using testing::settings;
 
 TEST(WallGen, RandomModeBoundaries) {
-  struct Case { std::int32_t d; std::int32_t mode; };
+  struct Case {
+    std::int32_t d;
+    std::int32_t mode;
+  };
   for (Case c : {Case{0, 0}, Case{8191, 0}, Case{8192, 1}, Case{57343, 6}, Case{57344, 7}, Case{65535, 7}}) {
     RandTable t = primedTable({c.d});
     EXPECT_EQ(pickMode(t), c.mode) << c.d;
@@ -56,7 +59,10 @@ TEST(WallGen, UnknownModeRewritesTheLastPicture) {
 }
 
 TEST(WallGen, UsableSettings) {
-  struct Case { std::int32_t w, h, colours; bool usable; };
+  struct Case {
+    std::int32_t w, h, colours;
+    bool usable;
+  };
   for (Case c : {Case{64, 64, 256, true}, Case{1, 1, 2, true}, Case{0, 64, 256, false}, Case{64, -1, 256, false},
                  Case{64, 64, 1, false}, Case{64, 64, 257, false}, Case{16384, 16384, 256, true},
                  Case{16384, 16385, 256, false}, Case{INT32_MAX, INT32_MAX, 256, false}}) {

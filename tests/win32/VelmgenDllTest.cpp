@@ -111,7 +111,8 @@ TEST_F(VelmgenDll, ResourcesInPortuguese) {
   FreeLibrary(dll);
   HMODULE runner = LoadLibraryExA((programDir() + "velmrun.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(runner, nullptr);
-  EXPECT_NE(FindResourceExA(runner, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, MAKEINTRESOURCEA(101), portugal), nullptr);
+  EXPECT_NE(FindResourceExA(runner, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, MAKEINTRESOURCEA(101), portugal),
+            nullptr);
   FreeLibrary(runner);
 }
 
@@ -127,7 +128,8 @@ TEST_F(VelmgenDll, LoadCreatesTheKeyAndUnloadSavesWithTheNextSeed) {
   ASSERT_TRUE(stored("seed", &seed));
   EXPECT_LE(seed, 32767u);
   bool fromClock = false;
-  for (std::time_t t = before; t <= std::time(nullptr); ++t) fromClock = fromClock || velmgen::clockSeedAt(t) == int(seed);
+  for (std::time_t t = before; t <= std::time(nullptr); ++t)
+    fromClock = fromClock || velmgen::clockSeedAt(t) == int(seed);
   EXPECT_TRUE(fromClock);
   byOrdinal<SetDefsFn>(dll, 7)(0, 100);  // not saved before the unload
   FreeLibrary(dll);

@@ -81,8 +81,8 @@ bool setFeh(const std::string& path) { return run({"feh", "--no-fehbg", "--bg-fi
 bool setXwallpaper(const std::string& path) { return run({"xwallpaper", "--zoom", path}); }
 
 struct Way {
-  const char* desktop;   // as people call it
-  const char* program;   // what it needs
+  const char* desktop;             // as people call it
+  const char* program;             // what it needs
   std::vector<const char*> names;  // XDG_CURRENT_DESKTOP entries it serves; empty: bare X11
   std::function<bool(const std::string&)> set;
 };
@@ -106,10 +106,9 @@ int applyWallpaper(const std::string& path, std::ostream& out, std::ostream& err
 
   std::vector<std::string> tried;
   for (const Way& way : ways) {
-    const bool fits = way.names.empty() ? x11
-                                        : std::any_of(way.names.begin(), way.names.end(), [&](const char* n) {
-                                            return std::find(desktops.begin(), desktops.end(), n) != desktops.end();
-                                          });
+    const bool fits = way.names.empty() ? x11 : std::any_of(way.names.begin(), way.names.end(), [&](const char* n) {
+      return std::find(desktops.begin(), desktops.end(), n) != desktops.end();
+    });
     if (!fits) continue;
     const std::string label = std::string(way.desktop) + " (" + way.program + ")";
     if (platform::findProgram(way.program).empty()) {

@@ -54,8 +54,8 @@ int runGenerate(const GenerateOptions& o) {
     return 1;
   }
   const velmgen::Picture& p = *gen.picture;
-  std::cout << "Wrote " << platform::nativePath(path) << " (" << p.width << " x " << p.height << ", "
-            << o.colours << " colours, seed " << o.seed << ")\n";
+  std::cout << "Wrote " << platform::nativePath(path) << " (" << p.width << " x " << p.height << ", " << o.colours
+            << " colours, seed " << o.seed << ")\n";
   return 0;
 }
 
@@ -74,7 +74,9 @@ void addGenerateCommand(CLI::App& app, int& status) {
       ->check(CLI::Range(-1, 7))
       ->capture_default_str();
   cmd->add_option("--width", options->width, "Width in pixels")->check(CLI::Range(1, INT32_MAX))->capture_default_str();
-  cmd->add_option("--height", options->height, "Height in pixels")->check(CLI::Range(1, INT32_MAX))->capture_default_str();
+  cmd->add_option("--height", options->height, "Height in pixels")
+      ->check(CLI::Range(1, INT32_MAX))
+      ->capture_default_str();
   cmd->add_option("--colours,--colors", options->colours, "Palette size, 2..256")
       ->check(CLI::Range(2, 256))
       ->capture_default_str();

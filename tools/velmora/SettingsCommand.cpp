@@ -38,8 +38,8 @@ int runSettings(const SettingsOptions& o) {
   for (const auto& v : o.values) writing = writing || v.has_value();
   platform::RegKey key{};
   if (writing) {
-    if (const std::int32_t rc = platform::regCreateKey(hkcu(), velmgen::kSettingsKey, platform::RegAccess::All, &key,
-                                                       nullptr)) {
+    if (const std::int32_t rc =
+            platform::regCreateKey(hkcu(), velmgen::kSettingsKey, platform::RegAccess::All, &key, nullptr)) {
       std::cerr << "velmora: cannot open the settings (error " << rc << ")\n";
       return 1;
     }

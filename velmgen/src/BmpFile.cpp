@@ -118,7 +118,8 @@ std::int32_t readBmp(Picture& picture, std::string_view path) {
     const auto width = static_cast<std::int32_t>(w);
     const auto height = static_cast<std::int32_t>(h);
     if (width >= 1 && height >= 1 && std::int64_t{width} * height <= kMaxPixels) {
-      head = platform::readFile(path, kBmpPixelOffset + static_cast<std::uint64_t>(bmpStride(width)) * static_cast<std::uint64_t>(height));
+      head = platform::readFile(
+          path, kBmpPixelOffset + static_cast<std::uint64_t>(bmpStride(width)) * static_cast<std::uint64_t>(height));
       if (!head) return 0;
     }
   }

@@ -92,11 +92,16 @@ void closeDefs(DefsStore& defs, RandTable& rand) {
 
 std::int32_t getDefs(const DefsStore& defs, std::int32_t index) {
   switch (static_cast<std::uint32_t>(index)) {
-    case 0: return defs.size_x;
-    case 1: return defs.size_y;
-    case 2: return defs.colours;
-    case 3: return defs.startup;
-    default: return -1;
+    case 0:
+      return defs.size_x;
+    case 1:
+      return defs.size_y;
+    case 2:
+      return defs.colours;
+    case 3:
+      return defs.startup;
+    default:
+      return -1;
   }
 }
 
@@ -107,14 +112,21 @@ bool settingsUsable(const DefsStore& defs) {
 
 void setDefs(DefsStore& defs, std::int32_t index, std::int32_t value) {
   switch (static_cast<std::uint32_t>(index)) {
-    case 0: defs.size_x = value; break;
-    case 1: defs.size_y = value; break;
+    case 0:
+      defs.size_x = value;
+      break;
+    case 1:
+      defs.size_y = value;
+      break;
     case 2:
       defs.colours = value;
       defs.max_colour = below(value);
       break;
-    case 3: defs.startup = value; break;
-    default: break;
+    case 3:
+      defs.startup = value;
+      break;
+    default:
+      break;
   }
 }
 

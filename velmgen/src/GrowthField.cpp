@@ -33,7 +33,7 @@ void growPass(Picture& p, std::int32_t step, std::int32_t maxColour) {
   for (std::size_t y = 0; y < h; ++y) {
     const std::int8_t* up = front + ((y + h - 1) % h) * w;  // row y-1, wrapped
     const std::int8_t* mid = front + y * w;
-    const std::int8_t* down = front + ((y + 1) % h) * w;    // row y+1, wrapped
+    const std::int8_t* down = front + ((y + 1) % h) * w;  // row y+1, wrapped
     std::uint8_t* out = back + y * w;
     auto edge = [&](std::size_t x) {
       const std::size_t l = x == 0 ? w - 1 : x - 1;
@@ -43,7 +43,8 @@ void growPass(Picture& p, std::int32_t step, std::int32_t maxColour) {
     };
     edge(0);
     for (std::size_t x = 1; x + 1 < w; ++x) {
-      const std::int32_t s = mid[x - 1] + mid[x + 1] + up[x - 1] + up[x] + up[x + 1] + down[x - 1] + down[x] + down[x + 1];
+      const std::int32_t s =
+          mid[x - 1] + mid[x + 1] + up[x - 1] + up[x] + up[x + 1] + down[x - 1] + down[x] + down[x + 1];
       out[x] = grown(mid[x], s, step, maxColour);
     }
     if (w > 1) edge(w - 1);

@@ -72,7 +72,7 @@ int reduce(double x, double& hi, double& lo) {
 
 constexpr std::uint32_t kPiOver4High = 0x3fe921fb;
 constexpr std::uint32_t kReductionLimitHigh = 0x413921fb;  // 2^20 * pi/2
-constexpr std::uint32_t kTinyHigh = 0x3e400000;           // 2^-27
+constexpr std::uint32_t kTinyHigh = 0x3e400000;            // 2^-27
 
 // Quadrant q of the sine/cosine cycle, starting at sin (q = 0) or cos (q = 1).
 double cycle(double x, int offset) {
@@ -83,10 +83,14 @@ double cycle(double x, int offset) {
   int n = 0;
   if (ix > kPiOver4High) n = reduce(x, hi, lo);
   switch ((n + offset) & 3) {
-    case 0: return sinKernel(hi, lo);
-    case 1: return cosKernel(hi, lo);
-    case 2: return -sinKernel(hi, lo);
-    default: return -cosKernel(hi, lo);
+    case 0:
+      return sinKernel(hi, lo);
+    case 1:
+      return cosKernel(hi, lo);
+    case 2:
+      return -sinKernel(hi, lo);
+    default:
+      return -cosKernel(hi, lo);
   }
 }
 

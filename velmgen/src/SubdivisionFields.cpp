@@ -52,8 +52,8 @@ void subdivide(Picture& p, RandTable& rand, std::int32_t maxColour, std::int32_t
     edgeMidpoint(p, rand, maxColour, x2, y1, x2, ym, x2, y2);  // right
     edgeMidpoint(p, rand, maxColour, x1, y2, xm, y2, x2, y2);  // bottom
     edgeMidpoint(p, rand, maxColour, x1, y1, x1, ym, x1, y2);  // left
-    const std::int32_t sum = readSigned(at(p, x1, y2)) + readSigned(at(p, x2, y1)) + readSigned(at(p, x1, y1)) +
-                             readSigned(at(p, x2, y2));
+    const std::int32_t sum =
+        readSigned(at(p, x1, y2)) + readSigned(at(p, x2, y1)) + readSigned(at(p, x1, y1)) + readSigned(at(p, x2, y2));
     at(p, xm, ym) = storeValue(sum / 4);
     subdivide(p, rand, maxColour, x1, y1, xm, ym);
     subdivide(p, rand, maxColour, xm, y1, x2, ym);

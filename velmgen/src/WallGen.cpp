@@ -15,13 +15,27 @@ std::int32_t makeWallpaper(WallGen& gen, RandTable& rand, const DefsStore& defs,
   if (mode >= 0 && mode <= 7) {
     Picture& picture = gen.picture.emplace();
     switch (mode) {
-      case 0: noiseField(picture, rand, defs); break;
-      case 1: subdivisionField(picture, rand, defs); break;
-      case 2: growthField(picture, rand, defs); break;
-      case 3: radialField(picture, rand, defs); break;
-      case 4: radialSubdivision(picture, rand, defs); break;
-      case 5: scatterDots(picture, rand, defs); break;
-      case 6: ringField(picture, rand, defs); break;
+      case 0:
+        noiseField(picture, rand, defs);
+        break;
+      case 1:
+        subdivisionField(picture, rand, defs);
+        break;
+      case 2:
+        growthField(picture, rand, defs);
+        break;
+      case 3:
+        radialField(picture, rand, defs);
+        break;
+      case 4:
+        radialSubdivision(picture, rand, defs);
+        break;
+      case 5:
+        scatterDots(picture, rand, defs);
+        break;
+      case 6:
+        ringField(picture, rand, defs);
+        break;
       default:
         textureField(picture, rand, defs, gen.module);
         gen.xyValid = 0;

@@ -10,13 +10,13 @@
 
 namespace velmgen {
 
-void noiseField(Picture& picture, RandTable& rand, const DefsStore& defs);          // mode 0
-void subdivisionField(Picture& picture, RandTable& rand, const DefsStore& defs);    // mode 1
-void growthField(Picture& picture, RandTable& rand, const DefsStore& defs);         // mode 2
-void radialField(Picture& picture, RandTable& rand, const DefsStore& defs);         // mode 3
-void radialSubdivision(Picture& picture, RandTable& rand, const DefsStore& defs);   // mode 4
-void scatterDots(Picture& picture, RandTable& rand, const DefsStore& defs);         // mode 5
-void ringField(Picture& picture, RandTable& rand, const DefsStore& defs);           // mode 6
+void noiseField(Picture& picture, RandTable& rand, const DefsStore& defs);                  // mode 0
+void subdivisionField(Picture& picture, RandTable& rand, const DefsStore& defs);            // mode 1
+void growthField(Picture& picture, RandTable& rand, const DefsStore& defs);                 // mode 2
+void radialField(Picture& picture, RandTable& rand, const DefsStore& defs);                 // mode 3
+void radialSubdivision(Picture& picture, RandTable& rand, const DefsStore& defs);           // mode 4
+void scatterDots(Picture& picture, RandTable& rand, const DefsStore& defs);                 // mode 5
+void ringField(Picture& picture, RandTable& rand, const DefsStore& defs);                   // mode 6
 void textureField(Picture& picture, RandTable& rand, const DefsStore& defs, void* module);  // mode 7
 
 // Subdivision building blocks, shared by modes 1 and 4.

@@ -8,9 +8,9 @@
 namespace velmgen {
 
 struct RandTable {
-  std::int32_t T[56];         // T[0] the seed word, T[1..55] the table
-  std::int32_t modulus;       // added once to a negative difference
-  std::int32_t index;         // words drawn since the last refill, 0..55
+  std::int32_t T[56];    // T[0] the seed word, T[1..55] the table
+  std::int32_t modulus;  // added once to a negative difference
+  std::int32_t index;    // words drawn since the last refill, 0..55
 };
 
 // The process's table. Zero until randInit runs.
@@ -25,11 +25,11 @@ std::int32_t nextRaw(RandTable& t);
 inline std::int32_t next16(RandTable& t) { return nextRaw(t) & 0xFFFF; }
 
 // Draw constants, each the double nearest to the quotient named.
-inline constexpr double K = std::bit_cast<double>(std::uint64_t{0x3EF0001000100010});     // 1/65535
-inline constexpr double K255 = std::bit_cast<double>(std::uint64_t{0x3F6FE01FE01FE020});  // 255/65535
-inline constexpr double K1 = std::bit_cast<double>(std::uint64_t{0x3EF0000FE537F29D});    // (1-1e-7)/65535
-inline constexpr double K8 = std::bit_cast<double>(std::uint64_t{0x3F20000FDE81EF40});    // 7.999999/65535
-inline constexpr double K255i = std::bit_cast<double>(std::uint64_t{0x3F70101010101010}); // 1/255
+inline constexpr double K = std::bit_cast<double>(std::uint64_t{0x3EF0001000100010});      // 1/65535
+inline constexpr double K255 = std::bit_cast<double>(std::uint64_t{0x3F6FE01FE01FE020});   // 255/65535
+inline constexpr double K1 = std::bit_cast<double>(std::uint64_t{0x3EF0000FE537F29D});     // (1-1e-7)/65535
+inline constexpr double K8 = std::bit_cast<double>(std::uint64_t{0x3F20000FDE81EF40});     // 7.999999/65535
+inline constexpr double K255i = std::bit_cast<double>(std::uint64_t{0x3F70101010101010});  // 1/255
 
 // A value spread evenly over lo..hi: lo + (d * (hi - lo)) * K.
 struct UniformDraw {
