@@ -1,0 +1,112 @@
+#pragma once
+// The script's variables and the expression engine: a stack machine over
+// postfix tokens. An expression is a 16-bit token byte count and the tokens.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace setup {
+
+struct Variable {
+  std::int32_t number = 0;
+  const char* string = nullptr;
+  std::uint8_t type = 0;  // 0 number, 1 string
+};
+
+struct Value {
+  std::int32_t variableIndex = -1;
+  std::int32_t type = 0;
+  std::int32_t number = 0;
+  const char* string = nullptr;
+};
+
+// Token codes.
+inline constexpr std::uint8_t kTokenString = 0xFB;
+inline constexpr std::uint8_t kTokenOperator = 0xFC;
+inline constexpr std::uint8_t kTokenVariable = 0xFD;
+inline constexpr std::uint8_t kTokenNumber = 0xFE;
+
+// Operator codes.
+enum Operator : std::uint8_t {
+  kOpAssign = 0,
+  kOpOr = 2,
+  kOpAnd = 4,
+  kOpEqual = 6,
+  kOpNotEqual = 8,
+  kOpLess = 10,
+  kOpGreater = 12,
+  kOpLessEqual = 14,
+  kOpGreaterEqual = 16,
+  kOpAdd = 18,
+  kOpSubtract = 20,
+  kOpMultiply = 22,
+  kOpDivide = 24,
+  kOpNot = 26,
+  kOpNegate = 28,
+};
+
+inline constexpr std::size_t kStackDepth = 256;
+
+// The system variables, by k; an expression names system variable k with
+// the index (k + 1) * 256 (the low byte is ignored).
+enum SystemVar : int {
+  kStartDir,
+  kWindowsDir,
+  kSystemDir,
+  kLogName,
+  kProgramInstance,
+  kFreeSpace,
+  kDriveType,
+  kSourceDir,
+  kBackupDir,
+  kBackupOn,
+  kLogTarget,
+  kMoveLog,
+  kSystemVarCount
+};
+inline constexpr std::size_t kDirBufferSize = 256;
+
+struct ValueStack {
+  std::array<Value, kStackDepth> entries{};
+  std::size_t depth = 0;
+  const Value& top() const { return entries[depth ? depth - 1 : 0]; }
+};
+
+// Process-wide tables.
+std::vector<Variable>& scriptVariables();
+std::array<Variable, kSystemVarCount>& systemVariables();
+ValueStack& valueStack();
+
+// The variable an index names (script variable below 256, system variable
+// from 256 on), or none for an index past either table.
+Variable* variableAt(std::uint32_t index);
+
+// Builds the script variables from the header's type words.
+void buildVariables(std::span<const std::uint8_t> typeWords, std::uint16_t count);
+
+// Computes the expression at the start of `bytes` (its count first); the
+// result is the top of valueStack(). Returns 1, or 0 for a malformed
+// expression (truncated token, unknown token, stack overflow or underflow,
+// bad variable index, assignment to something else than a script variable,
+// empty result). Unknown operator codes are skipped.
+int evalExpression(std::span<const std::uint8_t> bytes);
+
+// The bytes an expression at `bytes` occupies (2 + its count), or 0 when
+// they do not fit.
+std::size_t expressionSize(std::span<const std::uint8_t> bytes);
+
+// A string that lives until the process ends.
+const char* keepString(std::string_view text);
+
+// Fills the system variables at start-up.
+void fillSystemVariables(std::int32_t programInstance);
+// DRIVEINFO: FreeSpace of the drive of `path`, DriveType of the current
+// directory's drive.
+void refreshDriveInfo(const char* path);
+
+// The text of a value's string, "" when it has none.
+std::string_view stringOf(const Value& v);
+
+}  // namespace setup

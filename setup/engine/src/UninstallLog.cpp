@@ -1,0 +1,150 @@
+#include "setup/UninstallLog.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "platform/FileOps.h"
+#include "platform/SystemDirs.h"
+#include "setup/RunLoop.h"
+
+namespace setup {
+namespace {
+
+struct LogWriter {
+  std::mutex lock;
+  std::condition_variable freed;
+  bool owned = false;
+  std::thread::id owner;
+  std::int32_t recordOpen = 0;
+  std::string path;
+  char name[256] = {};
+};
+
+LogWriter theLog;
+
+struct ErrorEntry {
+  const char* message;
+  int argumentMode;
+};
+constexpr ErrorEntry kErrors[] = {
+    {"Can't find install pack.", 0},
+    {"Can't open install pack.", 0},
+    {"Invalid install pack.", 0},
+    {"Invalid script.", 0},
+};
+
+void append(std::string_view bytes) {
+  platform::appendToFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+}
+
+// Waits until no other thread holds an open record.
+std::unique_lock<std::mutex> takeTurn() {
+  std::unique_lock<std::mutex> held(theLog.lock);
+  const auto me = std::this_thread::get_id();
+  theLog.freed.wait(held, [&] { return !theLog.owned || theLog.owner == me; });
+  return held;
+}
+
+void endRecord() {
+  theLog.owned = false;
+  theLog.freed.notify_all();
+}
+
+void cancelLocked() {
+  append("#\n");
+  theLog.recordOpen = 0;
+  endRecord();
+}
+
+}  // namespace
+
+int createLog(std::string_view baseName) {
+  std::lock_guard<std::mutex> held(theLog.lock);
+  std::string name(baseName);
+  name += ".log";
+  if (name.size() > 255) name.resize(255);
+  std::memcpy(theLog.name, name.c_str(), name.size() + 1);
+  std::string path = platform::currentDirectory();
+  if (path.empty() || path.back() != '\\') path += '\\';
+  path += name;
+  if (path.size() > 511) path.resize(511);
+  theLog.path = path;
+  theLog.recordOpen = 0;
+  theLog.owned = false;
+  static constexpr char kHeader[] =
+      ";Uninstall Log (created by Kestrin 98)\n"
+      ";----------------------------------------------\n";
+  return platform::writeNewFile(path, {reinterpret_cast<const std::uint8_t*>(kHeader), sizeof kHeader - 1}) ? 1 : 0;
+}
+
+void openRecord() {
+  auto held = takeTurn();
+  theLog.owned = true;
+  theLog.owner = std::this_thread::get_id();
+  append("[");
+  theLog.recordOpen = 1;
+}
+
+void writeRecordText(std::string_view text) {
+  auto held = takeTurn();
+  if (theLog.recordOpen == 1) {
+    append(text);
+  } else {
+    cancelLocked();
+  }
+}
+
+void closeRecord() {
+  auto held = takeTurn();
+  if (theLog.recordOpen == 1) {
+    append("]\n");
+    endRecord();
+  } else {
+    cancelLocked();
+  }
+}
+
+void cancelRecord() {
+  auto held = takeTurn();
+  cancelLocked();
+}
+
+void writeError(int number, int argument) {
+  auto held = takeTurn();
+  char text[512];
+  int n = std::snprintf(text, sizeof text, "*ERROR #%d@%d,", number, engineState().programCounter);
+  std::string out(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+  if (number >= 0 && number < static_cast<int>(std::size(kErrors))) {
+    if (kErrors[number].argumentMode == 1) {
+      n = std::snprintf(text, sizeof text, kErrors[number].message, argument);
+      out.append(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    } else {
+      out += kErrors[number].message;
+    }
+  }
+  out += '*';
+  append(out);
+}
+
+void writeRecord(std::string_view text) {
+  auto held = takeTurn();
+  theLog.owned = true;
+  theLog.owner = std::this_thread::get_id();
+  append(std::string("[") + std::string(text) + "]\n");
+  theLog.recordOpen = 1;
+  endRecord();
+}
+
+void releaseRecord() {
+  std::lock_guard<std::mutex> held(theLog.lock);
+  if (theLog.owned && theLog.owner == std::this_thread::get_id()) endRecord();
+}
+
+const std::string& logPath() { return theLog.path; }
+const char* logNameBuffer() { return theLog.name; }
+std::int32_t recordOpenFlag() { return theLog.recordOpen; }
+
+}  // namespace setup
