@@ -1,0 +1,112 @@
+#include "Bytecode.h"
+
+namespace kestrin {
+
+void put16(Bytes& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void put32(Bytes& out, std::uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+void tokenString(Bytes& tokens, std::string_view text) {
+  tokens.push_back(0xFB);
+  put16(tokens, static_cast<std::uint32_t>(text.size()));
+  tokens.insert(tokens.end(), text.begin(), text.end());
+}
+
+void tokenNumber(Bytes& tokens, std::int32_t value) {
+  tokens.push_back(0xFE);
+  tokens.push_back(0);
+  put32(tokens, static_cast<std::uint32_t>(value));
+}
+
+void tokenVariable(Bytes& tokens, std::uint16_t index) {
+  tokens.push_back(0xFD);
+  tokens.push_back(0);
+  put16(tokens, index);
+}
+
+void tokenOperator(Bytes& tokens, std::uint8_t op) {
+  tokens.push_back(0xFC);
+  tokens.push_back(0);
+  tokens.push_back(op);
+}
+
+Bytes expression(const Bytes& tokens) {
+  Bytes out;
+  put16(out, static_cast<std::uint32_t>(tokens.size()));
+  out.insert(out.end(), tokens.begin(), tokens.end());
+  return out;
+}
+
+Bytes stringExpr(std::string_view text) {
+  Bytes t;
+  tokenString(t, text);
+  return expression(t);
+}
+
+Bytes numberExpr(std::int32_t value) {
+  Bytes t;
+  tokenNumber(t, value);
+  return expression(t);
+}
+
+Bytes variableExpr(std::uint16_t index) {
+  Bytes t;
+  tokenVariable(t, index);
+  return expression(t);
+}
+
+Bytes exprStatement(std::uint8_t opcode, const Bytes& expr) {
+  Bytes out{opcode};
+  out.insert(out.end(), expr.begin(), expr.end());
+  return out;
+}
+
+Bytes bodyStatement(std::uint8_t opcode, const Bytes& body) {
+  Bytes out{opcode};
+  put16(out, static_cast<std::uint32_t>(body.size()));
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+Bytes gotoStatement(std::uint16_t target) {
+  Bytes out{0x80};
+  put16(out, target);
+  return out;
+}
+
+Bytes ifNotStatement(std::uint16_t target, const Bytes& expr) {
+  Bytes out{0x81};
+  put16(out, target);
+  out.insert(out.end(), expr.begin(), expr.end());
+  return out;
+}
+
+Bytes loadEntryStatement(std::uint16_t variable, const Bytes& expr) {
+  Bytes body{0, 0, 0};
+  put16(body, variable);
+  body.insert(body.end(), expr.begin(), expr.end());
+  return bodyStatement(0x93, body);
+}
+
+Bytes element(const Bytes& content) {
+  Bytes out;
+  put16(out, static_cast<std::uint32_t>(content.size()));
+  out.insert(out.end(), content.begin(), content.end());
+  return out;
+}
+
+Bytes scriptEntry(const std::vector<std::uint8_t>& types, const Bytes& code) {
+  Bytes out;
+  put16(out, static_cast<std::uint32_t>(types.size()));
+  for (std::uint8_t t : types) put16(out, t);
+  out.insert(out.end(), code.begin(), code.end());
+  return out;
+}
+
+}  // namespace kestrin
