@@ -13,12 +13,13 @@ string(SUBSTRING "${dump}" ${at} -1 rest)
 string(FIND "${rest}" "\n\n" end)
 string(SUBSTRING "${rest}" 0 ${end} block)
 # Entries after the header lines: "<vma>\t<hint or ordinal>  <name>", where an
-# import by ordinal shows the name "<none>".
-string(REGEX MATCHALL "\n\t[0-9a-f]+\t +[0-9]+ +[^\n]*" entries "${block}")
+# import by ordinal shows the name "<none>" and its ordinal in hexadecimal.
+string(REGEX MATCHALL "\n\t[0-9a-f]+\t +[0-9a-f]+ +[^\n]*" entries "${block}")
 set(found "")
 foreach(entry IN LISTS entries)
-  if(entry MATCHES "\t +0*([0-9]+) +<none>")
-    list(APPEND found ${CMAKE_MATCH_1})
+  if(entry MATCHES "\t +([0-9a-f]+) +<none>")
+    math(EXPR ordinal "0x${CMAKE_MATCH_1}" OUTPUT_FORMAT DECIMAL)
+    list(APPEND found ${ordinal})
   else()
     message(FATAL_ERROR "${PROGRAM} imports from ${DLL} by name:${entry}")
   endif()
