@@ -2,6 +2,11 @@
 
 namespace kestrin {
 
+void appendBytes(Bytes& out, const Bytes& more) {
+  out.reserve(out.size() + more.size());
+  for (std::uint8_t b : more) out.push_back(b);
+}
+
 void put16(Bytes& out, std::uint32_t v) {
   out.push_back(static_cast<std::uint8_t>(v));
   out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -15,7 +20,7 @@ void put32(Bytes& out, std::uint32_t v) {
 void tokenString(Bytes& tokens, std::string_view text) {
   tokens.push_back(0xFB);
   put16(tokens, static_cast<std::uint32_t>(text.size()));
-  tokens.insert(tokens.end(), text.begin(), text.end());
+  for (char c : text) tokens.push_back(static_cast<std::uint8_t>(c));
 }
 
 void tokenNumber(Bytes& tokens, std::int32_t value) {
@@ -39,7 +44,7 @@ void tokenOperator(Bytes& tokens, std::uint8_t op) {
 Bytes expression(const Bytes& tokens) {
   Bytes out;
   put16(out, static_cast<std::uint32_t>(tokens.size()));
-  out.insert(out.end(), tokens.begin(), tokens.end());
+  appendBytes(out, tokens);
   return out;
 }
 
@@ -63,14 +68,14 @@ Bytes variableExpr(std::uint16_t index) {
 
 Bytes exprStatement(std::uint8_t opcode, const Bytes& expr) {
   Bytes out{opcode};
-  out.insert(out.end(), expr.begin(), expr.end());
+  appendBytes(out, expr);
   return out;
 }
 
 Bytes bodyStatement(std::uint8_t opcode, const Bytes& body) {
   Bytes out{opcode};
   put16(out, static_cast<std::uint32_t>(body.size()));
-  out.insert(out.end(), body.begin(), body.end());
+  appendBytes(out, body);
   return out;
 }
 
@@ -83,21 +88,21 @@ Bytes gotoStatement(std::uint16_t target) {
 Bytes ifNotStatement(std::uint16_t target, const Bytes& expr) {
   Bytes out{0x81};
   put16(out, target);
-  out.insert(out.end(), expr.begin(), expr.end());
+  appendBytes(out, expr);
   return out;
 }
 
 Bytes loadEntryStatement(std::uint16_t variable, const Bytes& expr) {
   Bytes body{0, 0, 0};
   put16(body, variable);
-  body.insert(body.end(), expr.begin(), expr.end());
+  appendBytes(body, expr);
   return bodyStatement(0x93, body);
 }
 
 Bytes element(const Bytes& content) {
   Bytes out;
   put16(out, static_cast<std::uint32_t>(content.size()));
-  out.insert(out.end(), content.begin(), content.end());
+  appendBytes(out, content);
   return out;
 }
 
@@ -105,7 +110,7 @@ Bytes scriptEntry(const std::vector<std::uint8_t>& types, const Bytes& code) {
   Bytes out;
   put16(out, static_cast<std::uint32_t>(types.size()));
   for (std::uint8_t t : types) put16(out, t);
-  out.insert(out.end(), code.begin(), code.end());
+  appendBytes(out, code);
   return out;
 }
 

@@ -11,6 +11,10 @@ namespace kestrin {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Appends `more` to `out` (a loop of push_back: GCC 12 at -O3 warns about
+// vector range inserts into small vectors that cannot overflow).
+void appendBytes(Bytes& out, const Bytes& more);
+
 void put16(Bytes& out, std::uint32_t v);
 void put32(Bytes& out, std::uint32_t v);
 

@@ -1,0 +1,26 @@
+// kestrin: compiles installation scripts and builds, lists and unpacks
+// install packs.
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+#include "Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"kestrin makes install packs: it compiles installation scripts and builds, lists and unpacks packs.",
+               "kestrin"};
+  app.require_subcommand(1);
+  app.failure_message([](const CLI::App*, const CLI::Error& e) { return "kestrin: " + std::string(e.what()) + "\n"; });
+  int status = 0;
+  kestrin::addCompileCommand(app, status);
+  kestrin::addDisasmCommand(app, status);
+  kestrin::addPackCommand(app, status);
+  kestrin::addListCommand(app, status);
+  kestrin::addExtractCommand(app, status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+  return status;
+}
