@@ -153,6 +153,9 @@ class Velmcpl : public ::testing::Test {
   // Opens the applet as a double click does; the dialog runs on its own thread.
   void open() {
     load();
+    openAgain();
+  }
+  void openAgain() {
     thread_ = CreateThread(nullptr, 0, &Velmcpl::dblclk, reinterpret_cast<void*>(applet_), 0, &threadId_);
     dialog_ = waitForWindow("Velmora Control Panel", threadId_);
     ASSERT_NE(dialog_, nullptr);
@@ -333,6 +336,77 @@ TEST_F(Velmcpl, AboutBoxShowsTheTitleInGreenAndTheIcon) {
   EXPECT_FALSE(IsWindow(about));
   EXPECT_TRUE(IsWindowVisible(dialog_));
   close(IDCANCEL);
+}
+
+// A stand-in for the help viewer: WinHelpA hands the viewer's window (class
+// "MS_WINHELP") the file and the command with WM_COPYDATA.
+struct HelpRequest {
+  std::string file;
+  int command = -1;
+};
+HelpRequest lastHelp;
+LRESULT CALLBACK helpViewer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    struct Request {
+      WORD size, command;
+      LONG data, reserved;
+      WORD ofsFilename, ofsData;
+    };
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    const auto* request = static_cast<const Request*>(data->lpData);
+    lastHelp.command = request->command;
+    lastHelp.file = reinterpret_cast<const char*>(request) + request->ofsFilename;
+    return TRUE;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void storeHelp(const std::string& path) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+  RegSetValueExA(key, "help", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()), DWORD(path.size() + 1));
+  RegCloseKey(key);
+}
+
+// Help names the file from "help" as read at the last open; a path too long
+// for the 260-byte buffer leaves the one before. Each open reloads the
+// preview from the file.
+TEST_F(Velmcpl, HelpAsksForTheFileNamedInTheRegistry) {
+  WNDCLASSA viewerClass{};
+  viewerClass.lpfnWndProc = helpViewer;
+  viewerClass.lpszClassName = "MS_WINHELP";
+  viewerClass.hInstance = GetModuleHandleA(nullptr);
+  RegisterClassA(&viewerClass);
+  HWND viewer = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 0, 0, nullptr, nullptr, viewerClass.hInstance, nullptr);
+  ASSERT_NE(viewer, nullptr);
+
+  open();
+  click(1009);
+  EXPECT_EQ(lastHelp.file, "");  // no "help" yet: an empty path, still asked for
+  EXPECT_EQ(lastHelp.command, HELP_CONTENTS);
+  close(IDCANCEL);
+
+  const std::string fits = "c:\\velmora\\" + std::string(259 - 11, 'h');
+  ASSERT_EQ(fits.size(), 259u);
+  storeHelp(fits);
+  HMODULE velmgen = GetModuleHandleA("velmgen.dll");
+  using LastBitsFn = BYTE* (*)();
+  auto lastBits = reinterpret_cast<LastBitsFn>(reinterpret_cast<void*>(GetProcAddress(velmgen, MAKEINTRESOURCEA(5))));
+  EXPECT_EQ(lastBits(), nullptr);  // no file at the first open
+  using DoitFn = std::int32_t (*)(std::int32_t);
+  ASSERT_EQ(reinterpret_cast<DoitFn>(reinterpret_cast<void*>(GetProcAddress(velmgen, MAKEINTRESOURCEA(1))))(0), 1);
+  openAgain();
+  EXPECT_NE(lastBits(), nullptr);
+  click(1009);
+  EXPECT_EQ(lastHelp.file, fits);
+  close(IDCANCEL);
+
+  storeHelp("c:\\velmora\\" + std::string(260 - 11, 'x'));  // 261 bytes with its zero
+  openAgain();
+  click(1009);
+  EXPECT_EQ(lastHelp.file, fits);
+  close(IDCANCEL);
+  DestroyWindow(viewer);
 }
 
 }  // namespace
