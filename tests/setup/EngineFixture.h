@@ -16,6 +16,11 @@
 #include "setup/ScriptMachine.h"
 #include "setup/UninstallLog.h"
 
+inline std::string fileText(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -68,10 +73,7 @@ class EngineTest : public ::testing::Test {
     return seen;
   }
 
-  static std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  static std::string readFile(const std::filesystem::path& p) { return fileText(p); }
   std::string logText() const { return readFile(dir_ / "inst.log"); }
   // The log after its two header lines.
   std::string records() const {

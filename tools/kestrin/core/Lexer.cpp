@@ -13,9 +13,10 @@ bool entryChar(char c) { return nameChar(c) || c == '.' || c == '-'; }
 
 bool tokenize(std::string_view src, std::vector<Token>* out, std::string* error) {
   int line = 1, col = 1;
+  int startLine = 1, startCol = 1;  // where the current token began
   std::size_t i = 0;
   auto fail = [&](const std::string& msg) {
-    *error = std::to_string(line) + ":" + std::to_string(col) + ": " + msg;
+    *error = std::to_string(startLine) + ":" + std::to_string(startCol) + ": " + msg;
     return false;
   };
   auto advance = [&](std::size_t n) {
@@ -60,8 +61,8 @@ bool tokenize(std::string_view src, std::vector<Token>* out, std::string* error)
   while (i < src.size()) {
     const char c = src[i];
     Token t;
-    t.line = line;
-    t.column = col;
+    t.line = startLine = line;
+    t.column = startCol = col;
     if (c == '#') {
       while (i < src.size() && src[i] != '\n') advance(1);
       continue;
