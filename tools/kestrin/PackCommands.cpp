@@ -72,6 +72,9 @@ int runPack(const PackOptions& o) {
     return fail("--keep names no entry: " + missing);
   if (auto missing = flag(o.aligned, setup::kFlagAligned); !missing.empty())
     return fail("--aligned names no entry: " + missing);
+  const std::filesystem::path folder = std::filesystem::path(packBase(o.base)).parent_path();
+  std::error_code ec;
+  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
   std::vector<std::string> written;
   std::string error;
   if (!writePack(packBase(o.base), inputs, volumeSize, &written, &error)) return fail(error);
