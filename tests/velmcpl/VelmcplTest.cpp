@@ -6,10 +6,12 @@
 #include <commctrl.h>
 #include <cpl.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -336,6 +338,129 @@ TEST_F(Velmcpl, AboutBoxShowsTheTitleInGreenAndTheIcon) {
   EXPECT_FALSE(IsWindow(about));
   EXPECT_TRUE(IsWindowVisible(dialog_));
   close(IDCANCEL);
+}
+
+// A dialog template as stored (the classic DLGTEMPLATE layout).
+struct TemplateItem {
+  WORD id;
+  std::string kind, text;
+  short x, y, cx, cy;
+  DWORD style;
+  bool operator==(const TemplateItem&) const = default;
+};
+struct DialogTemplate {
+  DWORD style = 0;
+  short cx = 0, cy = 0;
+  std::string title, face;
+  WORD points = 0;
+  std::vector<TemplateItem> items;
+};
+
+std::ostream& operator<<(std::ostream& out, const TemplateItem& i) {
+  return out << i.id << " " << i.kind << " \"" << i.text << "\" " << i.x << "," << i.y << "," << i.cx << "," << i.cy
+             << " style " << std::hex << i.style << std::dec;
+}
+
+DialogTemplate readTemplate(HMODULE module, int id) {
+  DialogTemplate d;
+  HRSRC found = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(id), kPortugal);
+  if (!found) return d;
+  const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+  const BYTE* p = base;
+  auto word = [&] {
+    WORD w;
+    std::memcpy(&w, p, 2);
+    p += 2;
+    return w;
+  };
+  auto dword = [&] { return DWORD(word()) | DWORD(word()) << 16; };
+  auto text = [&] {  // a string, or an ordinal as "#n"
+    std::string t;
+    WORD c = word();
+    if (c == 0xFFFF) return "#" + std::to_string(word());
+    for (; c; c = word()) t += char(c);
+    return t;
+  };
+  d.style = dword();
+  dword();  // extended style
+  const WORD count = word();
+  word(), word();
+  d.cx = short(word());
+  d.cy = short(word());
+  text();  // menu
+  text();  // class
+  d.title = text();
+  if (d.style & DS_SETFONT) {
+    d.points = word();
+    d.face = text();
+  }
+  for (WORD k = 0; k < count; ++k) {
+    p = base + ((p - base + 3) & ~3);
+    TemplateItem item;
+    item.style = dword();
+    dword();
+    item.x = short(word());
+    item.y = short(word());
+    item.cx = short(word());
+    item.cy = short(word());
+    item.id = word();
+    item.kind = text();
+    for (char& c : item.kind) c = char(std::toupper(static_cast<unsigned char>(c)));  // class names ignore case
+    const std::pair<const char*, const char*> atoms[] = {{"#128", "BUTTON"}, {"#129", "EDIT"}, {"#130", "STATIC"}};
+    for (auto [atom, name] : atoms)
+      if (item.kind == atom) item.kind = name;
+    item.text = text();
+    p += word();  // creation data, none here
+    d.items.push_back(item);
+  }
+  return d;
+}
+
+TEST_F(Velmcpl, DialogTemplates) {
+  load();
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE, kDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+  constexpr DWORD kButton = kChild | BS_PUSHBUTTON | WS_TABSTOP, kEdit = kChild | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP,
+                  kLabel = kChild | SS_CENTER | SS_CENTERIMAGE | WS_GROUP, kGroup = kChild | BS_GROUPBOX;
+  const WORD none = 0xFFFF;
+  const DialogTemplate settings = readTemplate(cpl_, 102);
+  EXPECT_EQ(settings.style, kDialog);
+  EXPECT_EQ(settings.title, "Velmora Control Panel");
+  EXPECT_EQ(settings.cx, 267);
+  EXPECT_EQ(settings.cy, 151);
+  EXPECT_EQ(settings.face, "MS Sans Serif");
+  EXPECT_EQ(settings.points, 8);
+  const std::vector<TemplateItem> settingsItems = {
+      {1, "BUTTON", "OK", 160, 130, 50, 14, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP},
+      {2, "BUTTON", "Cancel", 215, 130, 45, 14, kButton},
+      {1001, "BUTTON", "New", 5, 105, 95, 14, kButton},
+      {1002, "BUTTON", "Apply", 105, 105, 50, 15, kButton},
+      {1005, "EDIT", "", 143, 21, 30, 13, kEdit},
+      {1006, "EDIT", "", 211, 21, 33, 15, kEdit},
+      {none, "STATIC", "Width", 115, 19, 25, 14, kLabel},
+      {none, "STATIC", "Height", 185, 20, 22, 14, kLabel},
+      {1018, "STATIC", "Colors", 155, 39, 46, 14, kLabel},
+      {1008, "BUTTON", "New Wallpaper in startup", 127, 81, 120, 10, kChild | BS_AUTOCHECKBOX | BS_NOTIFY | WS_TABSTOP},
+      {1009, "BUTTON", "Help", 160, 105, 50, 14, kButton},
+      {1010, "BUTTON", "About", 215, 105, 45, 14, kButton},
+      {none, "BUTTON", "Settings", 105, 5, 155, 95, kGroup},
+      {none, "BUTTON", "WallPaper", 5, 5, 95, 95, kGroup},
+      {1017, "MSCTLS_TRACKBAR32", "", 115, 55, 136, 16, kChild | TBS_HORZ | TBS_TOP | TBS_NOTICKS | WS_TABSTOP},
+  };
+  EXPECT_EQ(settings.items, settingsItems);
+
+  const DialogTemplate about = readTemplate(cpl_, 104);
+  EXPECT_EQ(about.style, kDialog);
+  EXPECT_EQ(about.title, "About Velmora");
+  EXPECT_EQ(about.cx, 194);
+  EXPECT_EQ(about.cy, 141);
+  EXPECT_EQ(about.face, "MS Sans Serif");
+  EXPECT_EQ(about.points, 8);
+  const std::vector<TemplateItem> aboutItems = {
+      {1, "BUTTON", "OK", 5, 120, 50, 15, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP},
+      {2, "BUTTON", "Cancel", 60, 120, 50, 15, kButton},
+      {none, "STATIC", "#101", 152, 38, 21, 20, kChild | SS_ICON},
+  };
+  EXPECT_EQ(about.items, aboutItems);
 }
 
 // A stand-in for the help viewer: WinHelpA hands the viewer's window (class
