@@ -531,6 +531,17 @@ TEST_F(Velmcpl, HelpAsksForTheFileNamedInTheRegistry) {
   click(1009);
   EXPECT_EQ(lastHelp.file, fits);
   close(IDCANCEL);
+
+  // 260 bytes stored without a terminating zero: no room to add one.
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key), 0);
+  const std::string unterminated(260, 'y');
+  RegSetValueExA(key, "help", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated.data()), 260);
+  RegCloseKey(key);
+  openAgain();
+  click(1009);
+  EXPECT_EQ(lastHelp.file, fits);
+  close(IDCANCEL);
   DestroyWindow(viewer);
 }
 
