@@ -2,8 +2,6 @@
 // an independent BMP reader.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -12,33 +10,16 @@
 #include <iterator>
 #include <string>
 
+#include "CommandRun.h"
 #include "velmgen/BmpFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out;
-};
-
-// Runs a shell command line, capturing stdout (and stderr when asked).
-Outcome shell(const std::string& command) {
-  Outcome r{-1, {}};
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buf;
-  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) r.out.append(buf.data(), n);
-  const int raw = ::pclose(pipe);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return r;
-}
-
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using velmora::testing::Outcome;
+using velmora::testing::readAll;
+using velmora::testing::shell;
 
 class VelmoraCli : public ::testing::Test {
  protected:
