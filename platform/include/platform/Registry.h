@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/SystemError.h"
+
 namespace platform {
 
 // The four predefined roots, numbered as the installer's script numbers them.
@@ -44,18 +46,6 @@ inline constexpr std::uint32_t kRegQword = 11;
 // Dispositions reported by regCreateKey.
 inline constexpr std::uint32_t kRegCreatedNewKey = 1;
 inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
-
-// The error codes this layer returns.
-inline constexpr std::int32_t kErrorSuccess = 0;
-inline constexpr std::int32_t kErrorFileNotFound = 2;        // no such key or value
-inline constexpr std::int32_t kErrorAccessDenied = 5;        // handle lacks the access; key has subkeys; a root
-inline constexpr std::int32_t kErrorInvalidHandle = 6;       // an empty or closed handle
-inline constexpr std::int32_t kErrorInvalidParameter = 87;   // a NUL in a name, a missing size
-inline constexpr std::int32_t kErrorBadPathname = 161;       // an empty component in a key path
-inline constexpr std::int32_t kErrorMoreData = 234;          // the buffer is too small
-inline constexpr std::int32_t kErrorNoMoreItems = 259;       // enumeration is past the end
-inline constexpr std::int32_t kErrorRegistryIoFailed = 1016; // the store cannot be read or written
-inline constexpr std::int32_t kErrorKeyDeleted = 1018;       // the handle's key was deleted
 
 // A handle to a root. Roots are always open; closing one does nothing.
 RegKey regRoot(RegRoot root);

@@ -9,7 +9,6 @@
 namespace setup {
 namespace {
 
-constexpr const char* kDriveTypeWords[] = {"unknown", "no_root", "removable", "fixed", "remote", "cdrom", "ramdisk"};
 
 // Each directory variable has a 256-byte buffer of its own.
 char dirBuffers[kSystemVarCount][kDirBufferSize];

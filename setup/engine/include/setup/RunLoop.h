@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "setup/Bytecode.h"
 #include "setup/EngineSeams.h"
 #include "setup/InstallPack.h"
 #include "setup/ManualEvent.h"
@@ -19,27 +20,6 @@ inline constexpr std::int32_t kStatusRunning = 0;
 inline constexpr std::int32_t kStatusEnded = 1;
 inline constexpr std::int32_t kStatusBackground = 2;
 inline constexpr std::int32_t kStatusDialog = 3;
-
-// Statement opcodes.
-enum Opcode : std::uint8_t {
-  kOpGoto = 0x80,
-  kOpIfNot = 0x81,
-  kOpEval = 0x82,
-  kOpSetReg = 0x83,
-  kOpLogText = 0x86,
-  kOpBackground = 0x87,
-  kOpDialog = 0x88,
-  kOpMkdir = 0x89,
-  kOpRmdir = 0x8A,
-  kOpCopy = 0x8B,
-  kOpRun = 0x8F,
-  kOpBackup = 0x90,
-  kOpShortcut = 0x91,
-  kOpUninstallReg = 0x92,
-  kOpLoadEntry = 0x93,
-  kOpAbort = 0x94,
-  kOpDriveInfo = 0x95,
-};
 
 inline constexpr std::size_t kOperandBufferSize = 256;
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "setup/Bytecode.h"
+
 namespace setup {
 
 struct Variable {
@@ -22,50 +24,6 @@ struct Value {
   const char* string = nullptr;
 };
 
-// Token codes.
-inline constexpr std::uint8_t kTokenString = 0xFB;
-inline constexpr std::uint8_t kTokenOperator = 0xFC;
-inline constexpr std::uint8_t kTokenVariable = 0xFD;
-inline constexpr std::uint8_t kTokenNumber = 0xFE;
-
-// Operator codes.
-enum Operator : std::uint8_t {
-  kOpAssign = 0,
-  kOpOr = 2,
-  kOpAnd = 4,
-  kOpEqual = 6,
-  kOpNotEqual = 8,
-  kOpLess = 10,
-  kOpGreater = 12,
-  kOpLessEqual = 14,
-  kOpGreaterEqual = 16,
-  kOpAdd = 18,
-  kOpSubtract = 20,
-  kOpMultiply = 22,
-  kOpDivide = 24,
-  kOpNot = 26,
-  kOpNegate = 28,
-};
-
-inline constexpr std::size_t kStackDepth = 256;
-
-// The system variables, by k; an expression names system variable k with
-// the index (k + 1) * 256 (the low byte is ignored).
-enum SystemVar : int {
-  kStartDir,
-  kWindowsDir,
-  kSystemDir,
-  kLogName,
-  kProgramInstance,
-  kFreeSpace,
-  kDriveType,
-  kSourceDir,
-  kBackupDir,
-  kBackupOn,
-  kLogTarget,
-  kMoveLog,
-  kSystemVarCount
-};
 inline constexpr std::size_t kDirBufferSize = 256;
 
 struct ValueStack {
