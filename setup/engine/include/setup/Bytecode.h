@@ -93,10 +93,7 @@ inline constexpr std::uint8_t kCopyLogged = 0;
 inline constexpr std::uint8_t kCopyUnlogged = 1;
 inline constexpr std::uint8_t kCopyShared = 2;
 
-// SETREG's root byte: 0 HKEY_CLASSES_ROOT .. 3 HKEY_USERS, with the word each
-// root is written as in the uninstall log.
-inline constexpr std::string_view kRootWords[] = {"HKEY_CLASSES_ROOT;", "HKEY_CURRENT_USER;", "HKEY_LOCAL_MACHINE;",
-                                                  "HKEY_USERS;"};
+// SETREG's root byte: 0 HKEY_CLASSES_ROOT .. 3 HKEY_USERS (LogFormat.h names them).
 
 // --------------------------------------------------------------- expressions
 
