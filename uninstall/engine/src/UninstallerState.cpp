@@ -69,6 +69,7 @@ int loadLog(std::string_view path) {
     std::strncpy(s.appName, name[0], kAppNameBytes - 1);
     s.appName[kAppNameBytes - 1] = '\0';
   }
+  rewindLog();
   return 0;
 }
 

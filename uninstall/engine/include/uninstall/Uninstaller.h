@@ -33,8 +33,8 @@ struct UninstallProgress {
 std::string logPathFromCommandLine(std::string_view commandLine);
 
 // Opens the log and finds the application name (the last UNINSTALLAPPNAME
-// record). 0 on success, 1 when the log cannot be opened. The log stays open
-// until pass 3; loading again starts over.
+// record). 0 on success, 1 when the log cannot be opened. The log stays open,
+// read from its start again, until pass 3; loading again starts over.
 int loadLog(std::string_view path);
 
 // The application name, empty unless the log names one.
