@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,66 @@ int blackPixels(HWND window, RECT r) {
     for (int x = r.left; x < r.right; ++x) n += GetPixel(dc, x, y) == RGB(0, 0, 0);
   ReleaseDC(window, dc);
   return n;
+}
+
+// A control as the dialog template places it, in dialog units.
+struct Placed {
+  int id;  // -1: found by its text
+  const char* cls;
+  const char* text;
+  int x, y, w, h;
+};
+struct Found {
+  std::vector<HWND> children;
+};
+BOOL CALLBACK child(HWND window, LPARAM data) {
+  reinterpret_cast<Found*>(data)->children.push_back(window);
+  return TRUE;
+}
+// The controls that are not where the template puts them, or that are
+// missing (a static without text stands for the icon, which sizes itself:
+// only its corner counts). The dialog's base units come from its client
+// area, which is the template's size; a position maps as the dialog manager
+// maps it, x * base / 4 and y * base / 8, the size on its own.
+std::vector<std::string> misplaced(HWND dialog, int unitsW, int unitsH, const std::vector<Placed>& table) {
+  RECT client;
+  GetClientRect(dialog, &client);
+  const int baseX = (client.right * 4 + unitsW / 2) / unitsW, baseY = (client.bottom * 8 + unitsH / 2) / unitsH;
+  Found found;
+  EnumChildWindows(dialog, child, reinterpret_cast<LPARAM>(&found));
+  std::vector<std::string> wrong;
+  for (const Placed& p : table) {
+    HWND control = nullptr;
+    for (HWND c : found.children) {
+      char cls[64] = {};
+      GetClassNameA(c, cls, sizeof cls);
+      if (lstrcmpiA(cls, p.cls) != 0) continue;
+      const bool icon = (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && lstrcmpiA(cls, "Static") == 0;
+      if (p.id >= 0 ? GetDlgCtrlID(c) == p.id : p.text[0] ? windowText(c) == p.text : icon) control = c;
+    }
+    const std::string name = std::string(p.cls) + " " + std::to_string(p.id) + " '" + p.text + "'";
+    if (!control) {
+      wrong.push_back(name + " missing");
+      continue;
+    }
+    if (p.id >= 0 && windowText(control) != p.text) wrong.push_back(name + " reads '" + windowText(control) + "'");
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    const int left = MulDiv(p.x, baseX, 4), top = MulDiv(p.y, baseY, 8);
+    const int want[4] = {left, top, left + MulDiv(p.w, baseX, 4), top + MulDiv(p.h, baseY, 8)};
+    const int got[4] = {r.left, r.top, r.right, r.bottom};
+    const bool icon = std::string(p.cls) == "Static" && p.text[0] == '\0';
+    if (icon && !SendMessageA(control, STM_GETICON, 0, 0)) wrong.push_back(name + " shows no icon");
+    const int checked = icon ? 2 : 4;
+    for (int i = 0; i < checked; ++i)
+      if (want[i] != got[i]) {
+        wrong.push_back(name + " at " + std::to_string(got[0]) + "," + std::to_string(got[1]) + "," +
+                        std::to_string(got[2]) + "," + std::to_string(got[3]));
+        break;
+      }
+  }
+  return wrong;
 }
 
 class Program : public ::testing::Test {
@@ -191,6 +252,12 @@ TEST_F(Program, NoEndsWithoutTouchingAnything) {
   EXPECT_EQ(windowText(GetDlgItem(confirm, IDOK)), "Yes");
   EXPECT_EQ(windowText(GetDlgItem(confirm, IDCANCEL)), "No");
   EXPECT_TRUE(GetWindowLongA(GetDlgItem(confirm, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
+  EXPECT_EQ(misplaced(confirm, 170, 70,
+                      {{IDOK, "Button", "Yes", 55, 50, 50, 14},
+                       {IDCANCEL, "Button", "No", 110, 50, 50, 14},
+                       {-1, "Static", "", 6, 7, 20, 20},
+                       {-1, "Static", "Do you want to proceed ?", 53, 37, 104, 11}}),
+            std::vector<std::string>{});
   // "Uninstalling ..." and the name are painted above the question.
   RedrawWindow(confirm, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   Sleep(200);
@@ -210,6 +277,17 @@ TEST_F(Program, YesRunsThePassesTicksTheStepsAndEnablesOk) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(progress, id))) << id;
   }
   EXPECT_TRUE(removed());
+  EXPECT_EQ(misplaced(progress, 197, 172,
+                      {{IDOK, "Button", "OK", 85, 150, 50, 14},
+                       {IDCANCEL, "Button", "Cancel", 140, 150, 50, 14},
+                       {1006, "Button", "", 75, 55, 11, 16},
+                       {1007, "Button", "", 75, 75, 11, 15},
+                       {1008, "Button", "", 75, 90, 11, 15},
+                       {-1, "Button", "Uninstall Progress", 65, 45, 125, 95},
+                       {-1, "Static", "Clear Registry and shortcuts", 90, 60, 94, 11},
+                       {-1, "Static", "Removing Files", 90, 80, 89, 8},
+                       {-1, "Static", "Removing Directories", 90, 95, 95, 13}}),
+            std::vector<std::string>{});
   // The blue strip down the left edge: pure blue at the top, darker below.
   RedrawWindow(progress, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   Sleep(200);
@@ -250,6 +328,50 @@ TEST_F(Program, WithoutANameTheProgressDialogHasNoCaptionAndDrawsNoName) {
   EXPECT_TRUE(removed());
   press(progress, IDOK);
   EXPECT_EQ(waitForExit(), 0u);
+}
+
+TEST_F(Program, CancelStopsThePassesAndASecondRunFinishes) {
+  install(true);
+  // A long log, so that Cancel comes while the passes still run, with a
+  // shared file used by one more installation at its end.
+  const std::string shared = dir_ + "\\shared.dll";
+  writeText(shared, "library");
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            0);
+  const DWORD two = 2;
+  RegSetValueExA(key, shared.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4);
+  std::string log = std::string(kHeader) + "[MKDIR " + app_ + "]\n[COPY " + app_ + "\\ostrel.exe]\n[UNINSTALLREG " +
+                    entry_ + "]\n[UNINSTALLAPPNAME Ostrel]\n";
+  for (int i = 0; i < 20000; ++i) log += "[COPY " + dir_ + "\\none\\" + std::to_string(i) + "]\n";
+  log += "[SCOPY " + shared + "]\n";
+  writeText(log_, log);
+
+  start(log_);
+  HWND confirm = dialog("UnInstall");
+  ASSERT_NE(confirm, nullptr);
+  press(confirm, IDOK);
+  HWND progress = dialog("Ostrel");
+  ASSERT_NE(progress, nullptr);
+  press(progress, IDCANCEL);
+  EXPECT_EQ(waitForExit(), 0u);
+  EXPECT_TRUE(exists(log_));
+  CloseHandle(process_.hProcess);
+  CloseHandle(process_.hThread);
+  process_ = {};
+
+  start(log_);
+  progress = proceed("Ostrel");
+  ASSERT_NE(progress, nullptr);
+  press(progress, IDOK);
+  EXPECT_EQ(waitForExit(), 0u);
+  EXPECT_TRUE(removed());
+  DWORD count = 0, size = 4;
+  EXPECT_EQ(RegQueryValueExA(key, shared.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size), 0);
+  EXPECT_EQ(count, 1u);
+  EXPECT_TRUE(exists(shared));
+  RegCloseKey(key);
 }
 
 TEST_F(Program, ResourcesArePortuguesePortugal) {
