@@ -127,7 +127,8 @@ class Checker {
 
   static Problem rest(Span b, std::size_t offset, const char* after) {
     if (b.empty()) return std::nullopt;
-    return std::to_string(b.size()) + " bytes" + at(offset) + " follow " + after + " inside the statement";
+    return "the statement has " + std::to_string(b.size()) + (b.size() == 1 ? " byte" : " bytes") + " after " + after +
+           "," + at(offset);
   }
 
   // One element at the start of `b`: `content` receives it, `b` and
@@ -270,7 +271,7 @@ std::optional<ScriptFault> checkScript(std::span<const std::uint8_t> entry, Scri
   ScriptSummary& s = summary ? *summary : local;
   s = {};
   const auto headerFault = [](std::string what) { return ScriptFault{true, 0, {}, std::move(what)}; };
-  if (entry.size() < 2) return headerFault("the script has " + std::to_string(entry.size()) + " bytes, no room for its variable count");
+  if (entry.size() < 2) return headerFault("the script is too short for its variable count");
   s.variables = le16(entry.data());
   if ((entry.size() - 2) / 2 < s.variables)
     return headerFault("the script is too short for the type words of its " + std::to_string(s.variables) + " variables");
