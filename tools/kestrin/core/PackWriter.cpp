@@ -7,11 +7,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "setup/InstallPack.h"
+
 namespace kestrin {
 namespace {
 
-constexpr std::uint64_t kHeader = 7;
-constexpr std::uint64_t kRecord = 41;
+constexpr std::uint64_t kHeader = setup::kVolumeHeaderSize;
+constexpr std::uint64_t kRecord = setup::kRecordSize;
 
 bool sizeOf(const PackInput& in, std::uint64_t* size, std::string* error) {
   if (in.path.empty()) {
@@ -73,7 +75,7 @@ bool planPack(const std::vector<PackInput>& inputs, std::uint64_t volumeSize, Pa
   }
   std::unordered_set<std::string_view> names;
   for (const PackInput& in : inputs) {
-    if (in.name.empty() || in.name.size() > 32 || in.name.find('\0') != std::string::npos) {
+    if (in.name.empty() || in.name.size() > setup::kNameSize || in.name.find('\0') != std::string::npos) {
       *error = "entry name \"" + in.name + "\" must have 1 to 32 bytes";
       return false;
     }
@@ -117,10 +119,10 @@ bool planPack(const std::vector<PackInput>& inputs, std::uint64_t volumeSize, Pa
       // entry) goes on in the next.
       const std::uint64_t part = left <= room ? (left > 0 ? left - 1 : 0) : room;
       parts.push_back({i, from, static_cast<std::uint32_t>(part),
-                       static_cast<std::uint8_t>(inputs[i].flags | continuation | 0x40)});
+                       static_cast<std::uint8_t>(inputs[i].flags | continuation | setup::kFlagContinued)});
       left -= part;
       from += part;
-      continuation = 0x20;
+      continuation = setup::kFlagContinuation;
       if (plan->volumes.size() == kMaxVolumes) {
         *error = "the pack would need more than 100 volumes; choose a larger volume size";
         return false;
@@ -153,7 +155,7 @@ bool writePack(const std::string& base, const std::vector<PackInput>& inputs, st
     for (const PackPart& p : parts) {
       const std::string& name = inputs[p.input].name;
       head.insert(head.end(), name.begin(), name.end());
-      head.insert(head.end(), 32 - name.size(), 0);
+      head.insert(head.end(), setup::kNameSize - name.size(), 0);
       put32(head, static_cast<std::uint32_t>(offset));
       put32(head, p.size);
       head.push_back(p.flags);
