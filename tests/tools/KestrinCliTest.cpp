@@ -93,6 +93,11 @@ TEST_F(KestrinCli, BadInputGivesOneClearLineAndAFailingExit) {
       {"pack p --script install.kes --file 123456789012345678901234567890123=readme.txt",
        "kestrin: entry name \"123456789012345678901234567890123\" must have 1 to 32 bytes\n"},
       {"pack p --script install.kes --volume-size 10", "kestrin: a volume must hold at least 64 bytes\n"},
+      {"pack p --script install.kes --file readme.txt --volume-size 80",
+       "kestrin: a volume of a pack with several entries must hold at least 90 bytes\n"},
+      {"pack p --script install.kes --volume-size 64",
+       "kestrin: the entry \"script\" would be split across volumes, but the installer loads only its first part; choose "
+       "a larger volume size\n"},
       {"pack p --script install.kes --keep nosuch", "kestrin: --keep names no entry: nosuch\n"},
   };
   for (const auto& c : cases) {
