@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <random>
 
 #include "Compiler.h"
 #include "EngineFixture.h"
@@ -124,7 +126,7 @@ TEST(ScriptCheck, NamesTheFirstFaultAndWhereItIs) {
       {"expression deeper than the stack", {}, eval(tooDeep),
        "pc 0 (eval): the expression at byte 1 needs more than the 256 entries of the value stack"},
       {"operand past its statement", {}, shortCopy,
-       "pc 0 (copy): the expression at byte 10 counts 4 bytes of tokens, past the end of its statement"},
+       "pc 0 (copy): the expression at byte 10 counts 4 bytes of tokens, but only 2 follow it"},
       {"count past the end of the code", {}, {kOpMkdir, 0x20, 0x00, kTokenString, 0x01, 0x00, 'X'},
        "pc 0 (mkdir): its count of 32 bytes runs past the end of the code (4 bytes left)"},
       {"statement cut by the end of the code", {}, cat({kMkdir, {kOpGoto, 0x00}}),
@@ -183,6 +185,25 @@ TEST(ScriptCheck, NamesTheFirstFaultAndWhereItIs) {
   EXPECT_EQ(faultOf({5}), "header: the script is too short for its variable count");
   EXPECT_EQ(faultOf(kestrin::scriptEntry({}, Bytes(0x10000, kOpAbort))),
             "header: the code has 65536 bytes; positions past 65535 cannot be reached");
+}
+
+// Damaged scripts are read within their bytes (the address sanitizer
+// watches), and most damage is caught.
+TEST(ScriptCheck, DamagedScriptsAreReadWithinTheirBytes) {
+  const Bytes sound = compile(kEverything);
+  std::mt19937 rng(8);
+  int faults = 0;
+  for (int i = 0; i < 4000; ++i) {
+    Bytes damaged = sound;
+    for (int k = 0, n = 1 + static_cast<int>(rng() % 3); k < n; ++k)
+      damaged[rng() % damaged.size()] = static_cast<std::uint8_t>(rng());
+    if (rng() % 4 == 0) damaged.resize(rng() % damaged.size());
+    // Only the copy's own bytes are readable.
+    const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[std::max<std::size_t>(damaged.size(), 1)]);
+    std::copy(damaged.begin(), damaged.end(), exact.get());
+    if (kestrin::checkScript({exact.get(), damaged.size()})) ++faults;
+  }
+  EXPECT_GT(faults, 2000);
 }
 
 class PackCheck : public EngineTest {

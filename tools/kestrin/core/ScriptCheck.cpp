@@ -58,8 +58,8 @@ class Checker {
     if (b.size() < 2) return "the expression" + at(offset) + " has no room for its count";
     *size = expressionSize(b);
     if (*size == 0)
-      return "the expression" + at(offset) + " counts " + std::to_string(le16(b.data())) +
-             " bytes of tokens, past the end of its statement";
+      return "the expression" + at(offset) + " counts " + std::to_string(le16(b.data())) + " bytes of tokens, but only " +
+             std::to_string(b.size() - 2) + " follow it";
     std::size_t depth = 0;
     std::vector<std::int32_t> indices;  // the variable index of each stack entry, -1 when computed
     std::size_t i = 2;
