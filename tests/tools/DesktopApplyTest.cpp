@@ -1,8 +1,9 @@
 // `velmora apply` and `velmora settings --screen` with the desktops' own
 // tools: GSettings on its keyfile backend, XFCE's settings store on a
 // private session bus, feh, xwallpaper and hsetroot on a private Xvfb
-// display. Desktops whose tools only run inside a running session of that
-// desktop (Plasma, LXQt, LXDE, sway, swaybg) get recording stand-ins.
+// display, swaybg and sway's own command on a private headless sway. The
+// desktops whose tools only run inside a running session of that desktop
+// (Plasma, LXQt, LXDE) get recording stand-ins.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "CommandRun.h"
+#include "SwayServer.h"
 #include "XvfbServer.h"
 
 namespace {
@@ -24,6 +26,7 @@ namespace fs = std::filesystem;
 using velmora::testing::Outcome;
 using velmora::testing::readAll;
 using velmora::testing::shell;
+using velmora::testing::SwayServer;
 using velmora::testing::XvfbServer;
 
 bool installed(const std::string& program) { return shell("command -v " + program + " >/dev/null").status == 0; }
@@ -104,12 +107,11 @@ class DesktopApply : public ::testing::Test {
     for (const std::string& p : programs) fs::create_symlink(shell("command -v " + p + " | tr -d '\\n'").out, bin / p);
     return bin.string();
   }
-  // A stand-in that records its arguments, then runs `then`.
-  std::string recordingTool(const std::string& name, const std::string& then = "") const {
+  // A stand-in that records its arguments.
+  std::string recordingTool(const std::string& name) const {
     const fs::path bin = root / "bin";
     fs::create_directories(bin);
-    std::ofstream(bin / name) << "#!/bin/sh\necho \"" << name << " $*\" >> '" << (root / "calls").string() << "'\n"
-                              << then << "\n";
+    std::ofstream(bin / name) << "#!/bin/sh\necho \"" << name << " $*\" >> '" << (root / "calls").string() << "'\n";
     fs::permissions(bin / name, fs::perms::owner_all);
     return bin.string();
   }
@@ -312,14 +314,12 @@ TEST_F(DesktopApply, DesktopsThatOnlyRunInTheirSessionGetTheirToolsArguments) {
        "string:var all = desktops();"},
       {"LXQt", "x11", "pcmanfm-qt", "pcmanfm-qt --set-wallpaper=%s --wallpaper-mode=tile"},
       {"LXDE", "x11", "pcmanfm", "pcmanfm --set-wallpaper=%s --wallpaper-mode=tile"},
-      {"sway", "wayland", "swaymsg", "swaymsg output * bg %s tile"},
-      {"Hyprland", "wayland", "swaybg", "swaybg -o * -i %s -m tile"},
   };
   int n = 0;
   for (const Case& c : cases) {
     fs::remove_all(root / "bin");
     fs::remove(root / "calls");
-    const std::string bin = recordingTool(c.tool, c.tool == "swaybg" ? "sleep 3" : "");
+    const std::string bin = recordingTool(c.tool);
     const Outcome r = velmora("apply", "PATH='" + bin + ":/usr/bin:/bin' " + session(c.desktop, c.type));
     EXPECT_EQ(r.status, 0) << c.desktop << ": " << r.out;
     std::string expected = c.expected;
@@ -333,16 +333,62 @@ TEST_F(DesktopApply, DesktopsThatOnlyRunInTheirSessionGetTheirToolsArguments) {
     }
   }
 
-  // A second swaybg takes over and the first one is stopped.
-  const std::string pidFile = (root / "run" / ("velmora-swaybg-" + std::to_string(::getuid()) + ".pid")).string();
-  const std::string first = readAll(pidFile);
-  ASSERT_FALSE(first.empty());
-  ASSERT_EQ(velmora("apply", "PATH='" + (root / "bin").string() + ":/usr/bin:/bin' " + session("river", "wayland"))
-                .status,
-            0);
-  EXPECT_NE(readAll(pidFile), first);
-  const std::string state = readAll("/proc/" + first.substr(0, first.size() - 1) + "/stat");
-  EXPECT_TRUE(state.empty() || state.find(") Z") != std::string::npos) << "the first swaybg still runs: " << state;
+}
+
+TEST_F(DesktopApply, WaylandCompositorsShowThePictureTiledOrFilled) {
+  for (const char* tool : {"sway", "swaybg", "grim"}) {
+    if (!installed(tool)) GTEST_SKIP() << tool << " is not installed";
+  }
+  // What the compositor shows, once the picture is up: where the picture
+  // repeats from, or none.
+  const auto shown = [&](const SwayServer& sway, int w, int h) {
+    std::optional<std::pair<int, int>> origin;
+    const std::string shot = (root / "shot.png").string();
+    for (int i = 0; i < 30 && !origin; ++i) {
+      if (i) shell("sleep 0.1");
+      if (shell(sway.env() + " grim '" + shot + "'").status != 0) continue;
+      origin = tileOrigin(rgbOf(shot), 320, 240, rgbOf((windows / "velmora.bmp").string()), w, h);
+    }
+    return origin;
+  };
+
+  {
+    // A compositor without a wallpaper setting of its own: swaybg.
+    SwayServer sway(root / "wayland", 320, 240);
+    ASSERT_FALSE(sway.env().empty()) << "sway did not start";
+    const std::string env = session("river", "wayland") + " " + sway.env();
+    Outcome r = velmora("settings --screen", env);
+    EXPECT_NE(r.out.find("Screen: 320 x 240 (Wayland: the first output's current mode)\n"), std::string::npos) << r.out;
+
+    generate(64, 64, 31);
+    r = velmora("apply", env);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("with Wayland (swaybg), tiled"), std::string::npos) << r.out;
+    EXPECT_EQ(shown(sway, 64, 64), (std::pair{0, 0}));
+    const fs::path pidFile = root / "wayland" / ("velmora-swaybg-" + std::to_string(::getuid()) + ".pid");
+    const std::string first = readAll(pidFile);
+    ASSERT_FALSE(first.empty());
+
+    // The next picture takes over and the swaybg before it is stopped.
+    generate(320, 240, 32);
+    r = velmora("apply", env);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("with Wayland (swaybg), filling the screen"), std::string::npos) << r.out;
+    EXPECT_EQ(shown(sway, 320, 240), (std::pair{0, 0}));
+    EXPECT_NE(readAll(pidFile), first);
+    const std::string state = readAll("/proc/" + first.substr(0, first.size() - 1) + "/stat");
+    EXPECT_TRUE(state.empty() || state.find(") Z") != std::string::npos) << "the first swaybg still runs: " << state;
+  }
+  {
+    // sway sets it itself.
+    SwayServer sway(root / "sway", 320, 240);
+    ASSERT_FALSE(sway.env().empty()) << "sway did not start";
+    generate(48, 40, 33);
+    const Outcome r = velmora("apply", session("sway", "wayland") + " " + sway.env());
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("with sway (swaymsg), tiled"), std::string::npos) << r.out;
+    EXPECT_EQ(shown(sway, 48, 40), (std::pair{0, 0}));
+  }
 }
 
 }  // namespace
