@@ -286,12 +286,13 @@ TEST_F(DesktopApply, ScreenSizeComesFromThePrimaryMonitor) {
   EXPECT_NE(r.out.find("Screen: 320 x 240 (X11: RandR monitor screen"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("size_x = 320\nsize_y = 240\n"), std::string::npos) << r.out;
 
-  // A primary monitor of its own size wins over the whole screen.
-  ASSERT_EQ(shell("DISPLAY=" + x.display() + " xrandr --setmonitor left 200/50x150/40+0+0 none >/dev/null 2>&1 && "
-                  "DISPLAY=" + x.display() + " xrandr --setmonitor right 120/30x150/40+200+0 none >/dev/null 2>&1")
-                .status,
-            0);
-  shell("DISPLAY=" + x.display() + " xrandr --delmonitor screen >/dev/null 2>&1");
+  // Two monitors: the one marked primary counts; with none marked, the first.
+  const std::string xrandr = "DISPLAY=" + x.display() + " xrandr ";
+  ASSERT_EQ(shell(xrandr + "--setmonitor left 200/50x150/40+0+0 none >/dev/null 2>&1").status, 0);
+  ASSERT_EQ(shell(xrandr + "--output screen --primary >/dev/null 2>&1").status, 0);
+  r = velmora("settings --screen", session("", "x11", x.display()));
+  EXPECT_NE(r.out.find("Screen: 320 x 240 (X11: RandR monitor screen (primary))"), std::string::npos) << r.out;
+  ASSERT_EQ(shell(xrandr + "--noprimary >/dev/null 2>&1").status, 0);
   r = velmora("settings --screen", session("", "x11", x.display()));
   EXPECT_NE(r.out.find("Screen: 200 x 150 (X11: RandR monitor left (no monitor is marked primary: the first)"),
             std::string::npos)
