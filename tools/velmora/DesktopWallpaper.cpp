@@ -65,9 +65,10 @@ bool setGnome(const std::string& path, Fit fit) {
   const std::string schema = "org.gnome.desktop.background";
   if (!setGSettings(schema, "picture-uri", fileUri(path), fit)) return false;
   // GNOME 42 and later show picture-uri-dark with the dark style; older
-  // schemas have no such key.
+  // schemas have no such key. The picture is in use from here on, so the
+  // result is true even if this last step fails (the copy must stay).
   if (run({"gsettings", "range", schema, "picture-uri-dark"})) {
-    return run({"gsettings", "set", schema, "picture-uri-dark", fileUri(path)});
+    run({"gsettings", "set", schema, "picture-uri-dark", fileUri(path)});
   }
   return true;
 }
@@ -107,13 +108,14 @@ bool setXfce(const std::string& path, Fit fit) {
       }
     }
   }
-  bool all = true;
+  // True once any monitor shows the picture: the copy is in use then.
+  bool any = false;
   for (const std::string& image : images) {
     const std::string folder = image.substr(0, image.size() - std::string("last-image").size());
-    all = run({"xfconf-query", "-c", channel, "-p", folder + "image-style", "-n", "-t", "int", "-s", style}) && all;
-    all = run({"xfconf-query", "-c", channel, "-p", image, "-n", "-t", "string", "-s", path}) && all;
+    run({"xfconf-query", "-c", channel, "-p", folder + "image-style", "-n", "-t", "int", "-s", style});
+    any = run({"xfconf-query", "-c", channel, "-p", image, "-n", "-t", "string", "-s", path}) || any;
   }
-  return all;
+  return any;
 }
 
 // A string as a JavaScript literal.

@@ -14,7 +14,8 @@ enum class Fit { Tile, Fill };
 // WAYLAND_DISPLAY) tell: GNOME, Budgie, Cinnamon, MATE, XFCE, KDE Plasma,
 // LXQt, LXDE, sway; on another Wayland compositor swww or swaybg; on a bare
 // X11 display feh, xwallpaper or hsetroot. Says what it did on `out`, or on
-// `err` what it tried. Returns the exit status (0 when set).
+// `err` what it tried. Returns the exit status: 0 once the desktop refers
+// to `path`, even where a secondary setting could not be made.
 int applyWallpaper(const std::string& path, Fit fit, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora
