@@ -75,6 +75,7 @@ bool parseHelpText(std::string_view source, HelpDocument* doc, TextError* error)
   doc->title = lines[i].text;
   doc->topics.push_back({doc->title, {}});
 
+  bool sawHeading = false;
   bool inParagraph = false;
   std::size_t startLine = 0;
   const auto closeParagraph = [&]() -> bool {
@@ -101,8 +102,9 @@ bool parseHelpText(std::string_view source, HelpDocument* doc, TextError* error)
         *error = {lines[i].number, "the heading is longer than " + std::to_string(kMaxTitle) + " characters"};
         return false;
       }
-      // Without text of its own the contents topic gives way to this one.
-      if (doc->topics.size() == 1 && doc->topics[0].paragraphs.empty()) doc->topics.clear();
+      // Without text of its own the title's topic gives way to the first heading's.
+      if (!sawHeading && doc->topics[0].paragraphs.empty()) doc->topics.clear();
+      sawHeading = true;
       if (doc->topics.size() == kMaxTopics) {
         *error = {lines[i].number, "more than " + std::to_string(kMaxTopics) + " topics"};
         return false;

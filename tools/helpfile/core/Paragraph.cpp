@@ -8,7 +8,9 @@ void putCompressedLong(Bytes& b, std::int32_t v) {
   if (v >= -0x4000 && v < 0x4000) {
     put16(b, static_cast<std::uint16_t>(0x8000 + 2 * v));
   } else {
-    put32(b, static_cast<std::uint32_t>(0x80000001u + 2u * static_cast<std::uint32_t>(v)));
+    // The long forms are odd and read back as (x - bias) / 2, which rounds
+    // toward zero: one less for negative values.
+    put32(b, 0x80000000u + 2u * static_cast<std::uint32_t>(v) + (v < 0 ? 0xFFFFFFFFu : 1u));
   }
 }
 
@@ -24,7 +26,7 @@ void putCompressedShort(Bytes& b, std::int16_t v) {
   if (v >= -0x40 && v < 0x40) {
     put8(b, static_cast<std::uint8_t>(0x80 + 2 * v));
   } else {
-    put16(b, static_cast<std::uint16_t>(0x8001 + 2 * v));
+    put16(b, static_cast<std::uint16_t>(0x8000 + 2 * v + (v < 0 ? -1 : 1)));
   }
 }
 

@@ -18,7 +18,7 @@ struct TextRecord {
 // The compressed numbers of the format bytes.
 void putCompressedLong(Bytes& b, std::int32_t v);     // 2 or 4 bytes
 void putCompressedUShort(Bytes& b, std::uint16_t v);  // 1 or 2 bytes
-void putCompressedShort(Bytes& b, std::int16_t v);    // 1 or 2 bytes
+void putCompressedShort(Bytes& b, std::int16_t v);    // 1 or 2 bytes; -16383..16383
 
 struct ParagraphStyle {
   std::int16_t spaceBefore = 0;
