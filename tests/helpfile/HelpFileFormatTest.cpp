@@ -155,6 +155,19 @@ TEST(HelpFile, RefusesWhatItCannotWrite) {
   HelpDocument longText{"Long", {{"Long", {{std::string(kMaxParagraph + 1, 'x'), false}}}}};
   EXPECT_FALSE(writeHelpFile(longText, &out, &error));
   EXPECT_NE(error.find("longer than"), std::string::npos) << error;
+
+  using namespace std::string_literals;
+  const HelpDocument withNul[] = {
+      {"Ti\0tle"s, {{"T", {}}}},
+      {"Title", {{"T\0"s, {}}}},
+      {"Title", {{"T", {{"a\0b"s, false}}}}},
+      {std::string(kMaxTitle + 1, 't'), {{"T", {}}}},
+  };
+  for (const HelpDocument& doc : withNul) {
+    error.clear();
+    EXPECT_FALSE(writeHelpFile(doc, &out, &error)) << doc.title;
+    EXPECT_FALSE(error.empty());
+  }
 }
 
 // Every value through the writer's encoding and the viewer's decoding, and

@@ -56,11 +56,27 @@ bool writeHelpFile(const HelpDocument& doc, Bytes* out, std::string* error) {
     *error = "more than " + std::to_string(kMaxTopics) + " topics";
     return false;
   }
+  // Text is stored as zero-terminated strings: a NUL would cut it short and
+  // shift every later string against its format command.
+  const auto badText = [](const std::string& s) { return s.find('\0') != std::string::npos; };
+  if (doc.title.size() > kMaxTitle || badText(doc.title)) {
+    *error = "the title is longer than " + std::to_string(kMaxTitle) + " characters or holds a NUL";
+    return false;
+  }
   std::vector<TopicSource> topics;
   for (std::size_t t = 0; t < doc.topics.size(); ++t) {
     const HelpTopic& topic = doc.topics[t];
+    if (topic.title.size() > kMaxTitle || badText(topic.title)) {
+      *error = "topic " + std::to_string(t) + ": the title is longer than " + std::to_string(kMaxTitle) +
+               " characters or holds a NUL";
+      return false;
+    }
     TopicSource source{topic.title, {heading(topic.title)}};
     for (const HelpParagraph& para : topic.paragraphs) {
+      if (badText(para.text)) {
+        *error = "a paragraph of \"" + topic.title + "\" holds a NUL";
+        return false;
+      }
       if (para.text.size() > kMaxParagraph) {
         *error = "a paragraph of \"" + topic.title + "\" is longer than " + std::to_string(kMaxParagraph) + " characters";
         return false;
