@@ -103,7 +103,7 @@ std::int32_t writeProfileString(std::string_view section, std::string_view key, 
     }
     if (!inSection) continue;
     if (keyLine(lines[i], &k, &v) && sameName(k, key)) {
-      lines[i] = entry;
+      lines[i] = std::string(k) + "=" + std::string(value);
       at = std::string::npos;
       done = true;
     } else if (!trim(lines[i]).empty()) {
