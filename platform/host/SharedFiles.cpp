@@ -36,6 +36,10 @@ bool isFile(const std::string& native) {
   return ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool sameDirectory(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
 bool inUse(const std::string& native) {
   const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -88,7 +92,6 @@ FoundLocation findFileLocation(std::uint32_t flags, std::string_view fileName, s
       found.currentDir = system;
     } else if (!appDir.empty() && isFile(nativePath(joined(appDir, fileName)))) {
       found.currentDir = appDir;
-      found.result |= kVffCurNeDest;
     }
   } else if (!appDir.empty()) {
     found.destinationDir = appDir;
@@ -96,9 +99,10 @@ FoundLocation findFileLocation(std::uint32_t flags, std::string_view fileName, s
       found.currentDir = appDir;
     } else if (isFile(nativePath(joined(system, fileName)))) {
       found.currentDir = system;
-      found.result |= kVffCurNeDest;
     }
   }
+  // As Wine answers: also when there is no present copy at all.
+  if (!sameDirectory(found.currentDir, found.destinationDir)) found.result |= kVffCurNeDest;
   if (!found.currentDir.empty() && inUse(nativePath(joined(found.currentDir, fileName))))
     found.result |= kVffFileInUse;
   return found;
@@ -170,7 +174,7 @@ InstallOutcome installFile(std::uint32_t flags, std::string_view sourceName, std
     return out;
   }
   if (!(flags & kViffDontDeleteOld) && !currentDir.empty() &&
-      !(currentDir.size() == dir.size() && ::strncasecmp(currentDir.data(), dir.data(), dir.size()) == 0)) {
+      !sameDirectory(currentDir, dir)) {
     const std::string old = nativePath(joined(currentDir, destinationName));
     if (isFile(old)) {
       if (inUse(old)) {

@@ -81,8 +81,9 @@ class SharedFiles : public DriveTest {
 };
 
 TEST_F(SharedFiles, SharedFilesBelongInTheSystemDirectory) {
+  // Measured under Wine: no present copy is also "not where it belongs".
   FoundLocation found = findFileLocation(kVffIsSharedFile, "vt-absent.dll", windowsDirectory(), work_);
-  EXPECT_EQ(found.result, 0u);
+  EXPECT_EQ(found.result, kVffCurNeDest);
   EXPECT_EQ(found.destinationDir, systemDirectory());
   EXPECT_EQ(found.currentDir, "");
   // Present only in the application directory: found there, not where it belongs.
@@ -97,9 +98,16 @@ TEST_F(SharedFiles, SharedFilesBelongInTheSystemDirectory) {
   EXPECT_EQ(found.result, 0u);
   EXPECT_EQ(found.currentDir, systemDirectory());
   {
+    // Measured under Wine: a copy held open without sharing is not
+    // reported (0); the host reports its lock. The installer finds out
+    // either way.
     HeldOpen held(inSystem);
     found = findFileLocation(kVffIsSharedFile, "vt-sys.dll", windowsDirectory(), work_);
+#ifdef _WIN32
+    EXPECT_EQ(found.result, 0u);
+#else
     EXPECT_EQ(found.result, kVffFileInUse);
+#endif
   }
   deleteFile(inSystem);
 }

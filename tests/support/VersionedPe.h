@@ -156,7 +156,8 @@ inline Bytes image(const Version& v, bool withVersion = true) {
   put32(b, section + 16, static_cast<std::uint32_t>(rsrc.size()));
   put32(b, section + 20, kRawAt);
   put32(b, section + 36, 0x40000040);  // initialised data, readable
-  b.insert(b.end(), rsrc.begin(), rsrc.end());
+  b.resize(kRawAt + rsrc.size());
+  for (std::size_t i = 0; i < rsrc.size(); ++i) b[kRawAt + i] = rsrc[i];
   return b;
 }
 
