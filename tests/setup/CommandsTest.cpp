@@ -249,3 +249,45 @@ TEST_F(CommandsTest, RunStartsTheProgramWithoutWaiting) {
 }
 
 }  // namespace
+
+namespace {
+
+// A write that fails keeps its bytes: they go first with the next write,
+// and the failure is reported.
+TEST_F(CommandsTest, AFailedLogWriteLosesNothing) {
+  run("logtext \"first\"\n");
+  std::filesystem::remove(dir_ / "inst.log");
+  std::filesystem::create_directory(dir_ / "inst.log");  // the log cannot be opened now
+  setup::writeRecord("lost?");
+  EXPECT_NE(setup::logWriteError(), 0);
+  std::filesystem::remove(dir_ / "inst.log");
+  setup::writeRecord("after");
+  EXPECT_EQ(readFile(dir_ / "inst.log"), "[lost?]\n[after]\n");
+}
+
+// A split entry whose last part is shorter than 4 bytes: the copy ends with
+// the entry's last byte.
+TEST_F(CommandsTest, AShortLastPartOfASplitEntryEndsTheFile) {
+  for (std::size_t tail : {1u, 2u, 3u, 4u}) {
+    std::string data(100 + tail, 'x');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>('a' + i % 26);
+    kestrin::Bytes script;
+    std::string error;
+    ASSERT_TRUE(kestrin::compileScript("copy @big, StartDir + \"\\\\big.bin\"\n", "t.kes", &script, &error)) << error;
+    // Volume 0 holds the script and the first 100 bytes of "big".
+    const std::uint64_t volume = 7 + 2 * 41 + script.size() + 100;
+    ASSERT_TRUE(kestrin::writePack("inst", {{"script", "", script, 0}, entry("big", data)}, volume, nullptr, &error))
+        << error;
+    ASSERT_TRUE(std::filesystem::exists(dir_ / "inst.i01"));
+    ASSERT_EQ(setup::startEngine(), setup::kStatusRunning);
+    ASSERT_EQ(setup::createLog(setup::engineState().baseName), 1);
+    runToEnd();
+    EXPECT_EQ(readFile(dir_ / "big.bin"), data) << tail;
+    setup::engineState().pack->close();  // volume 1 is the open one now
+    std::error_code ec;
+    std::filesystem::remove(dir_ / "big.bin", ec);
+    std::filesystem::remove(dir_ / "inst.i01", ec);
+  }
+}
+
+}  // namespace

@@ -56,7 +56,11 @@ class SharedCopyTest : public CommandsTest {
  protected:
   void SetUp() override {
     CommandsTest::SetUp();
-    name_ = std::string("vt-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".dll";
+    // A short name: measured under Wine, VerInstallFileA cannot read a
+    // source whose path has 128 bytes or more (VIF_CANNOTREADSRC), and the
+    // start directories of these tests are long.
+    static int serial = 0;
+    name_ = "vt-sc" + std::to_string(++serial) + ".dll";
     installed_ = platform::systemDirectory() + "\\" + name_;
     platform::deleteFile(installed_);
   }
