@@ -3,6 +3,7 @@
 
 #include "platform/FileSystem.h"
 #include "setup/Commands.h"
+#include "setup/LogFormat.h"
 #include "setup/RunLoop.h"
 #include "setup/ScriptMachine.h"
 #include "setup/UninstallLog.h"
@@ -10,8 +11,6 @@
 namespace setup {
 namespace {
 
-constexpr char kHaltAck[] = "!%%% RUNLOOP: HALT ACK ....";
-constexpr char kAbortAck[] = "!%%% RUNLOOP: ABORT ACK ....";
 
 std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
@@ -179,7 +178,7 @@ void runLoop() {
     if (e.haltRequestEvent.isSet()) {
       // The record goes first, so the log has the acknowledgement before
       // anything the user side writes once it has seen the event.
-      writeRecord(kHaltAck);
+      writeRecord(kNoteHaltAck);
       e.haltAckEvent.set();
       e.resumeEvent.wait();
       e.haltRequestEvent.reset();
@@ -187,7 +186,7 @@ void runLoop() {
       e.resumeEvent.reset();
     }
     if (e.abortRequestEvent.isSet()) {
-      writeRecord(kAbortAck);
+      writeRecord(kNoteAbortAck);
       e.abortAckEvent.set();
       e.abortDoneEvent.wait();
       e.runStatus = kStatusEnded;
@@ -212,7 +211,7 @@ void runLoop() {
 int confirmAbortWith(int fromUser, const std::function<bool()>& ask) {
   Engine& e = engineState();
   if (fromUser == 1) {
-    writeRecord("!%%% EXTERN:HALT REQUEST %%%%");
+    writeRecord(kNoteHaltRequest);
     e.haltRequestEvent.set();
     e.haltAckEvent.wait();
   }
@@ -221,12 +220,12 @@ int confirmAbortWith(int fromUser, const std::function<bool()>& ask) {
     return 0;
   }
   if (fromUser == 1) {
-    writeRecord("!%%% EXTERN:ABORT REQUEST %%%%");
+    writeRecord(kNoteAbortRequest);
     e.abortRequestEvent.set();
     e.resumeEvent.set();
     e.abortAckEvent.wait();
   }
-  writeRecord("!%%% EXTERN:ABORT OK %%%%");
+  writeRecord(kNoteAbortOk);
   e.abortDoneEvent.set();
   return 1;
 }
