@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "velmgen/DefsStore.h"
 #include "velmgen/WallGen.h"

@@ -4,7 +4,7 @@
 
 #include "Commands.h"
 #include "DesktopWallpaper.h"
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 #include "velmgen/WallGen.h"
 
 namespace velmora {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 #include "velmgen/BmpFile.h"
 #include "velmgen/ClockSeed.h"
 #include "velmgen/WallGen.h"

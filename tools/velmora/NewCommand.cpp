@@ -5,7 +5,7 @@
 
 #include "Commands.h"
 #include "DesktopWallpaper.h"
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 #include "velmgen/DefsStore.h"
 #include "velmgen/Exports.h"
 #include "velmgen/Library.h"

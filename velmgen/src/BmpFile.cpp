@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 
 namespace velmgen {
 namespace {
@@ -104,26 +104,26 @@ std::int32_t decodeBmp(Picture& picture, std::span<const std::uint8_t> bytes) {
 
 std::int32_t writeBmp(const Picture& picture, std::string_view path) {
   const std::vector<std::uint8_t> bytes = encodeBmp(picture);
-  return platform::replaceFile(path, bytes) ? 1 : 0;
+  return platform::replaceFile(path, bytes) == platform::kErrorSuccess ? 1 : 0;
 }
 
 std::int32_t readBmp(Picture& picture, std::string_view path) {
   // The header says how much to read; never more than the largest image.
-  auto head = platform::readFile(path, kBmpPixelOffset);
-  if (!head) return 0;
-  if (head->size() >= 26) {
+  std::vector<std::uint8_t> head;
+  if (platform::readFile(path, kBmpPixelOffset, &head) != platform::kErrorSuccess) return 0;
+  if (head.size() >= 26) {
     std::uint32_t w, h;
-    std::memcpy(&w, head->data() + 18, 4);
-    std::memcpy(&h, head->data() + 22, 4);
+    std::memcpy(&w, head.data() + 18, 4);
+    std::memcpy(&h, head.data() + 22, 4);
     const auto width = static_cast<std::int32_t>(w);
     const auto height = static_cast<std::int32_t>(h);
     if (width >= 1 && height >= 1 && std::int64_t{width} * height <= kMaxPixels) {
-      head = platform::readFile(
-          path, kBmpPixelOffset + static_cast<std::uint64_t>(bmpStride(width)) * static_cast<std::uint64_t>(height));
-      if (!head) return 0;
+      const std::uint64_t whole =
+          kBmpPixelOffset + static_cast<std::uint64_t>(bmpStride(width)) * static_cast<std::uint64_t>(height);
+      if (platform::readFile(path, whole, &head) != platform::kErrorSuccess) return 0;
     }
   }
-  return decodeBmp(picture, *head);
+  return decodeBmp(picture, head);
 }
 
 }  // namespace velmgen

@@ -38,7 +38,7 @@ std::uint32_t DirectoryRecord::size() const { return le32(stored.data() + 36); }
 std::unique_ptr<InstallPack> InstallPack::open(std::string_view fileName) {
   auto pack = std::make_unique<InstallPack>();
   pack->fileName = std::string(fileName.substr(0, 255));
-  pack->file = platform::openForReading(fileName);
+  platform::openForReading(fileName, &pack->file);
   if (!pack->file.isOpen()) {
     pack->status = kPackCannotOpen;
     return pack;
@@ -122,7 +122,7 @@ PackEntry* InstallPack::loadEntry(std::string_view name) {
     const auto address = reinterpret_cast<std::uintptr_t>(entry->data);
     entry->data += (8 - address % 8) % 8;
   }
-  if (!platform::seekFile(file, record.offset()) ||
+  if (platform::seekFile(file, record.offset()) != platform::kErrorSuccess ||
       platform::readSome(file, entry->data, static_cast<std::size_t>(size)) != size) {
     status = kPackInvalid;
     return nullptr;
@@ -153,12 +153,13 @@ void InstallPack::extractEntry(std::string_view name, std::string_view outputPat
     return;
   }
   const bool continuation = (record.flags() & kFlagContinuation) != 0;
-  platform::FileHandle out = platform::openForUpdate(outputPath, !continuation);
+  platform::FileHandle out;
+  platform::openForUpdate(outputPath, !continuation, &out);
   if (!out.isOpen()) {
     status |= kPackCannotOpen;
     return;
   }
-  if (continuation && !platform::seekFile(out, chain.resumeOffset)) {
+  if (continuation && platform::seekFile(out, chain.resumeOffset) != platform::kErrorSuccess) {
     status |= kPackCannotOpen;
     platform::closeFile(out);
     return;
@@ -169,7 +170,7 @@ void InstallPack::extractEntry(std::string_view name, std::string_view outputPat
     platform::closeFile(out);
     return;
   }
-  bool ok = platform::seekFile(file, record.offset());
+  bool ok = platform::seekFile(file, record.offset()) == platform::kErrorSuccess;
   for (std::uint64_t done = 0; ok && done < size;) {
     const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, size - done));
     ok = platform::readSome(file, buffer.get(), chunk) == chunk && platform::writeSome(out, buffer.get(), chunk) == chunk;

@@ -1,7 +1,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/FileOps.h"
+#include "platform/FileSystem.h"
 #include "setup/RunLoop.h"
 #include "setup/ScriptMachine.h"
 #include "setup/UninstallLog.h"
@@ -42,7 +42,8 @@ void moveLogToTarget() {
   if (!target.string) return;
   // Never over an existing file; the start directory's log is deleted only
   // once its copy is in place.
-  if (platform::copyFileNoReplace(logPath(), target.string)) platform::deleteFile(logPath());
+  if (platform::copyFile(logPath(), target.string, platform::IfExists::Fail) == platform::kErrorSuccess)
+    platform::deleteFile(logPath());
 }
 
 enum class Step { Next, Return, Malformed };

@@ -1,7 +1,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/FileOps.h"
+#include "platform/FileSystem.h"
 #include "setup/RunLoop.h"
 #include "setup/ScriptMachine.h"
 

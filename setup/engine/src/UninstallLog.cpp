@@ -6,8 +6,9 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/FileOps.h"
+#include "platform/FileSystem.h"
 #include "platform/SystemDirs.h"
+#include "setup/LogFormat.h"
 #include "setup/RunLoop.h"
 
 namespace setup {
@@ -37,7 +38,7 @@ constexpr ErrorEntry kErrors[] = {
 };
 
 void append(std::string_view bytes) {
-  platform::appendToFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  platform::appendFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
 // Waits until no other thread holds an open record.
@@ -74,10 +75,8 @@ int createLog(std::string_view baseName) {
   theLog.path = path;
   theLog.recordOpen = 0;
   theLog.owned = false;
-  static constexpr char kHeader[] =
-      ";Uninstall Log (created by Kestrin 98)\n"
-      ";----------------------------------------------\n";
-  return platform::writeNewFile(path, {reinterpret_cast<const std::uint8_t*>(kHeader), sizeof kHeader - 1}) ? 1 : 0;
+  const std::span<const std::uint8_t> header(reinterpret_cast<const std::uint8_t*>(kLogHeader.data()), kLogHeader.size());
+  return platform::writeFile(path, header) == platform::kErrorSuccess ? 1 : 0;
 }
 
 void openRecord() {

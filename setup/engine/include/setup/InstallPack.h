@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/FileOps.h"
+#include "platform/FileSystem.h"
 
 namespace setup {
 
