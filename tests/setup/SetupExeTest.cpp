@@ -52,6 +52,34 @@ TEST(StartUp, PacksThatCannotBeOpenedLeaveErrorOneAndExit) {
   }
 }
 
+TEST(StartUp, DashDRunsTheScriptWithItsDialogsAndChangesNothing) {
+  struct Case {
+    const char* arguments;
+    bool dry;
+  };
+  // Only the first two characters of the command line are read.
+  const Case cases[] = {{"-d", true}, {"-dx anything", true}, {"", false}, {"x-d", false}};
+  for (const Case& c : cases) {
+    const std::string dir = driver::freshDir("dry");
+    driver::pack(dir, R"(
+number ok
+mkdir "C:\\setup-tests\\dry\\made"
+dialog message(information, "Dry", "Runs with its dialogs", okcancel, ok)
+logtext "ok " + ok
+)");
+    Installer setup(dir, c.arguments);
+    HWND box = setup.waitDialog("Dry");
+    ASSERT_NE(box, nullptr) << c.arguments;
+    driver::press(box, IDOK);
+    EXPECT_EQ(setup.waitExit(), 0) << c.arguments;
+    EXPECT_EQ(std::filesystem::exists(dir + "\\made"), !c.dry) << c.arguments;
+    std::vector<std::string> expected;
+    if (!c.dry) expected.push_back("[MKDIR " + dir + "\\made]");
+    expected.push_back("[ok 1]");
+    EXPECT_EQ(records(dir), expected) << c.arguments;
+  }
+}
+
 // ----------------------------------------------------------------- resources
 
 TEST(Resources, DialogTemplatesAsStored) {
@@ -329,6 +357,103 @@ logtext "answered " + ok
   driver::press(box, IDOK);
   EXPECT_EQ(first.waitExit(), 0);
   EXPECT_EQ(records(dir), (std::vector<std::string>{"[first]", "[answered 1]"}));
+}
+
+// ------------------------------------------------------------------ progress
+
+TEST(Progress, ShownNearTheLowerRightWithItsRangeThenHidden) {
+  const std::string dir = driver::freshDir("progress");
+  driver::pack(dir, R"(
+number ok
+dialog progress(hide, "Nothing", "", 0)
+dialog progress(show, "Installing", "Copying files", 70000)
+dialog message(information, "Shown", "The progress dialog is up", okcancel, ok)
+dialog progress(hide, "", "", 0)
+dialog message(information, "Hidden", "The progress dialog is gone", okcancel, ok)
+)");
+  Installer setup(dir);
+  HWND box = setup.waitDialog("Shown");
+  ASSERT_NE(box, nullptr);
+  HWND progress = setup.find("#32770", "Installing");
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(driver::itemText(progress, 1005), "Copying files");
+  HWND bar = GetDlgItem(progress, 1006);
+  EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, 0), 0);
+  EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 70000 % 65536);  // the low 16 bits
+  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 0);
+  RECT placed;
+  GetWindowRect(progress, &placed);
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_EQ(placed.left, sw - sw / 3);
+  EXPECT_EQ(placed.top, sh - sh / 5);
+  driver::press(box, IDOK);
+  box = setup.waitDialog("Hidden");
+  ASSERT_NE(box, nullptr);
+  for (int i = 0; i < 100 && setup.find("#32770", "Installing"); ++i) Sleep(20);
+  EXPECT_EQ(setup.find("#32770", "Installing"), nullptr);
+  driver::press(box, IDOK);
+  EXPECT_EQ(setup.waitExit(), 0);
+}
+
+// A script that reports steps without end (a directory made and removed
+// again) under the progress dialog. Cancel answered No, again and again:
+// each time the worker stops between two statements, the question is asked
+// on the progress dialog's thread, and after No the steps flow on. Then
+// Cancel answered Yes ends the run.
+TEST(Progress, CancelAnsweredNoManyTimesThenYes) {
+  const std::string dir = driver::freshDir("cancel");
+  driver::pack(dir, R"(
+number i
+logtext "started"
+dialog progress(show, "Installing", "Working", 65535)
+again:
+mkdir "C:\\setup-tests\\cancel\\d"
+rmdir "C:\\setup-tests\\cancel\\d"
+i = i + 1
+goto again
+)");
+  Installer setup(dir);
+  HWND progress = setup.waitDialog("Installing");
+  ASSERT_NE(progress, nullptr);
+  HWND bar = GetDlgItem(progress, 1006);
+  auto position = [&] { return static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0)); };
+  // Steps flow: the bar moves by itself.
+  auto movesFrom = [&](int from) {
+    for (int i = 0; i < 500; ++i) {
+      if (position() != from) return true;
+      Sleep(10);
+    }
+    return false;
+  };
+  ASSERT_TRUE(movesFrom(0)) << "no steps reach the progress dialog";
+  constexpr int kRounds = 30;
+  for (int round = 0; round < kRounds; ++round) {
+    driver::press(progress, IDCANCEL);
+    HWND question = setup.waitDialog("Abort", 10000);
+    ASSERT_NE(question, nullptr) << "round " << round;
+    EXPECT_EQ(driver::boxText(question), kAbortQuestion);
+    // The worker is stopped while the question is open.
+    const int stopped = position();
+    EXPECT_FALSE(movesFrom(stopped) && position() - stopped > 1) << "round " << round;
+    driver::press(question, IDNO);
+    for (int i = 0; i < 500 && setup.find("#32770", "Abort"); ++i) Sleep(10);
+    ASSERT_TRUE(movesFrom(position())) << "the steps stopped after round " << round;
+  }
+  driver::press(progress, IDCANCEL);
+  HWND question = setup.waitDialog("Abort", 10000);
+  ASSERT_NE(question, nullptr);
+  driver::press(question, IDYES);
+  EXPECT_EQ(setup.waitExit(), 0);
+
+  const std::vector<std::string> log = records(dir);
+  EXPECT_EQ(countOf(log, "[!%%% EXTERN:HALT REQUEST %%%%]"), kRounds + 1);
+  EXPECT_EQ(countOf(log, "[!%%% RUNLOOP: HALT ACK ....]"), kRounds + 1);
+  // No statement after the abort: the log ends with the exchange.
+  ASSERT_GE(log.size(), 5u);
+  const std::vector<std::string> tail(log.end() - 5, log.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"[!%%% EXTERN:HALT REQUEST %%%%]", "[!%%% RUNLOOP: HALT ACK ....]",
+                                            "[!%%% EXTERN:ABORT REQUEST %%%%]", "[!%%% RUNLOOP: ABORT ACK ....]",
+                                            "[!%%% EXTERN:ABORT OK %%%%]"}));
 }
 
 // -------------------------------------------------------------------- abort
