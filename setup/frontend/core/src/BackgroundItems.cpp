@@ -62,20 +62,20 @@ std::uint32_t slotColour(std::int32_t red, std::int32_t green, std::int32_t blue
 }
 
 const char* styleFace(std::uint8_t style) {
-  switch (style & 12) {
-    case 0:
+  switch (style & kStyleFaceMask) {
+    case kFaceArial:
       return "Arial";
-    case 4:
+    case kFaceTimes:
       return "Time New Roman";
-    case 8:
+    case kFaceSystem:
       return "System";
     default:
-      return "";
+      return "";  // kFaceDefault
   }
 }
 
-int styleWeight(std::uint8_t style) { return (style & 1) ? 700 : 400; }
-bool styleItalic(std::uint8_t style) { return (style & 2) != 0; }
+int styleWeight(std::uint8_t style) { return (style & kStyleBold) ? 700 : 400; }
+bool styleItalic(std::uint8_t style) { return (style & kStyleItalic) != 0; }
 
 std::int32_t fontHeight(std::int32_t size, std::int32_t clientWidth) {
   const double h = std::trunc(size * 0.01 * clientWidth);
