@@ -3,7 +3,7 @@
 #include "FrontEnd.h"
 #include "setup/RunLoop.h"
 
-namespace setup {
+namespace setup::frontend {
 namespace {
 
 void rebootOnOk(HWND owner, const char* text) {
@@ -30,4 +30,4 @@ void windowRebootPrompt() {
   rebootOnOk(nullptr, "The system needs to reboot... (bla bla)");
 }
 
-}  // namespace setup
+}  // namespace setup::frontend

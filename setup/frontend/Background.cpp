@@ -9,7 +9,7 @@
 #include "frontend/BackgroundItems.h"
 #include "frontend/Elements.h"
 
-namespace setup {
+namespace setup::frontend {
 namespace {
 
 struct Slot {
@@ -100,4 +100,4 @@ void paintBackground(HDC dc, int width, int height) {
   if (state.flags & kHasFooter) drawText(dc, state.slots[kFooterSlot], width / 10, height - 64, false);
 }
 
-}  // namespace setup
+}  // namespace setup::frontend

@@ -10,7 +10,7 @@
 #include "setup/Bytecode.h"
 #include "setup/ScriptMachine.h"
 
-namespace setup {
+namespace setup::frontend {
 
 ProgressRequest& progressRequest();
 void progressRequestRead();
@@ -181,4 +181,4 @@ int askCopyError(const char* text, const char* caption, std::uint32_t style) {
   return pressed == IDRETRY || pressed == IDIGNORE ? pressed : IDABORT;
 }
 
-}  // namespace setup
+}  // namespace setup::frontend

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-namespace setup {
+namespace setup::frontend {
 
 // Window messages of our own.
 inline constexpr UINT kStepMessage = WM_APP + 1;  // progress dialog: take the queued steps
@@ -55,4 +55,4 @@ bool askAbortQuestion();
 void endOfRunRebootPrompt();
 void windowRebootPrompt();
 
-}  // namespace setup
+}  // namespace setup::frontend

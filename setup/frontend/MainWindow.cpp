@@ -3,7 +3,7 @@
 #include "FrontEnd.h"
 #include "setup/RunLoop.h"
 
-namespace setup {
+namespace setup::frontend {
 namespace {
 
 constexpr char kClassName[] = "Setup";
@@ -83,4 +83,4 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
-}  // namespace setup
+}  // namespace setup::frontend

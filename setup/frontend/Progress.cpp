@@ -18,7 +18,7 @@
 #include "frontend/DialogRequest.h"
 #include "setup/RunLoop.h"
 
-namespace setup {
+namespace setup::frontend {
 namespace {
 
 struct Progress {
@@ -176,4 +176,4 @@ void progressStep(const char* message, const char* detail) {
   if (wasEmpty) PostMessageA(dialog, kStepMessage, 0, 0);
 }
 
-}  // namespace setup
+}  // namespace setup::frontend

@@ -8,7 +8,7 @@
 #include "setup/RunLoop.h"
 #include "setup/UninstallLog.h"
 
-namespace setup {
+namespace setup::frontend {
 
 FrontEnd& frontEnd() {
   static FrontEnd state;
@@ -78,8 +78,8 @@ int run(HINSTANCE instance, HINSTANCE previous, const char* commandLine) {
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::frontend
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int /*showCommand*/) {
-  return setup::run(instance, previous, commandLine);
+  return setup::frontend::run(instance, previous, commandLine);
 }

@@ -3,7 +3,7 @@
 #include "FrontEnd.h"
 #include "setup/RunLoop.h"
 
-namespace setup {
+namespace setup::frontend {
 
 DWORD WINAPI WorkerThread(void*) {
   Engine& engine = engineState();
@@ -28,4 +28,4 @@ DWORD WINAPI WorkerThread(void*) {
   }
 }
 
-}  // namespace setup
+}  // namespace setup::frontend

@@ -3,6 +3,7 @@
 // with messages, the uninstall log and the screen read back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "DialogTemplate.h"
@@ -426,19 +427,24 @@ goto again
     return false;
   };
   ASSERT_TRUE(movesFrom(0)) << "no steps reach the progress dialog";
-  constexpr int kRounds = 30;
+  constexpr int kRounds = 15;
+  const DWORD started = GetTickCount();
   for (int round = 0; round < kRounds; ++round) {
     driver::press(progress, IDCANCEL);
     HWND question = setup.waitDialog("Abort", 10000);
     ASSERT_NE(question, nullptr) << "round " << round;
     EXPECT_EQ(driver::boxText(question), kAbortQuestion);
-    // The worker is stopped while the question is open.
+    // The worker is stopped while the question is open (a step already
+    // on its way may still land).
     const int stopped = position();
-    EXPECT_FALSE(movesFrom(stopped) && position() - stopped > 1) << "round " << round;
+    Sleep(round == 0 ? 300 : 20);
+    EXPECT_LE(position() - stopped, 1) << "round " << round;
     driver::press(question, IDNO);
     for (int i = 0; i < 500 && setup.find("#32770", "Abort"); ++i) Sleep(10);
     ASSERT_TRUE(movesFrom(position())) << "the steps stopped after round " << round;
   }
+  std::printf("%d rounds of Cancel and No in %lu ms, the bar at %d\n", kRounds,
+              static_cast<unsigned long>(GetTickCount() - started), position());
   driver::press(progress, IDCANCEL);
   HWND question = setup.waitDialog("Abort", 10000);
   ASSERT_NE(question, nullptr);
