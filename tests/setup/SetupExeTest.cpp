@@ -427,6 +427,11 @@ goto again
     return false;
   };
   ASSERT_TRUE(movesFrom(0)) << "no steps reach the progress dialog";
+  // Each step's text: the command's message, one blank, its detail.
+  const std::string step = driver::itemText(progress, 1005);
+  EXPECT_TRUE(step == "Creating Directory C:\\setup-tests\\cancel\\d" ||
+              step == "Removing Directory C:\\setup-tests\\cancel\\d")
+      << step;
   constexpr int kRounds = 15;
   const DWORD started = GetTickCount();
   for (int round = 0; round < kRounds; ++round) {
