@@ -467,6 +467,52 @@ goto again
                                             "[!%%% EXTERN:ABORT OK %%%%]"}));
 }
 
+// The worker replaces the gradient and asks for a repaint hundreds of
+// times while the main thread paints and the progress dialog's Cancel stops
+// the worker between two statements: no paint uses a gradient being
+// replaced, no side waits for the other for good.
+TEST(Progress, CancelWhileTheBackgroundIsRepaintedAgainAndAgain) {
+  const std::string dir = driver::freshDir("repaint");
+  driver::pack(dir, R"(
+number i
+dialog progress(show, "Repainting", "Working", 100)
+again:
+background gradient(i, 0, 128, 255, i, 0), title("Round " + i, bold, 5, 255, 255, 255)
+i = i + 1
+logtext "round " + i
+goto again
+)");
+  Installer setup(dir);
+  HWND progress = setup.waitDialog("Repainting");
+  ASSERT_NE(progress, nullptr);
+  auto rounds = [&] { return driver::records(dir).size(); };
+  auto grows = [&](std::size_t from) {
+    for (int i = 0; i < 500; ++i) {
+      if (rounds() > from) return true;
+      Sleep(10);
+    }
+    return false;
+  };
+  ASSERT_TRUE(grows(0));
+  for (int round = 0; round < 8; ++round) {
+    driver::press(progress, IDCANCEL);
+    HWND question = setup.waitDialog("Abort", 10000);
+    ASSERT_NE(question, nullptr) << "round " << round;
+    driver::press(question, IDNO);
+    for (int i = 0; i < 500 && setup.find("#32770", "Abort"); ++i) Sleep(10);
+    ASSERT_TRUE(grows(rounds())) << "the script stopped after round " << round;
+  }
+  driver::press(progress, IDCANCEL);
+  HWND question = setup.waitDialog("Abort", 10000);
+  ASSERT_NE(question, nullptr);
+  driver::press(question, IDYES);
+  EXPECT_EQ(setup.waitExit(), 0);
+  const std::vector<std::string> log = driver::records(dir);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "[!%%% EXTERN:ABORT OK %%%%]");
+  EXPECT_EQ(countOf(log, "[!%%% RUNLOOP: HALT ACK ....]"), 9);
+}
+
 // -------------------------------------------------------------------- abort
 
 TEST(Abort, StatementEndsTheRunWhateverTheAnswer) {
