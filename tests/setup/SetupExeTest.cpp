@@ -135,6 +135,20 @@ TEST(Resources, DialogTemplatesAsStored) {
   EXPECT_EQ(group[6], 32);
   EXPECT_EQ(group[6 + 14], 16);
   FreeLibrary(exe);
+
+  // The version resource, in the same language.
+  const std::string path = driver::programDir() + "setup.exe";
+  std::vector<char> version(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+  ASSERT_FALSE(version.empty());
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+  WORD* translation = nullptr;
+  UINT size = 0;
+  ASSERT_TRUE(VerQueryValueA(version.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &size));
+  EXPECT_EQ(translation[0], 0x0816);
+  char* name = nullptr;
+  ASSERT_TRUE(VerQueryValueA(version.data(), "\\StringFileInfo\\081604E4\\OriginalFilename",
+                             reinterpret_cast<void**>(&name), &size));
+  EXPECT_STREQ(name, "setup.exe");
 }
 
 // ------------------------------------------------------------------- dialogs
