@@ -6,6 +6,7 @@
 //   3 undoDirectories  the backup folder, the log itself, the made folders
 // Failures inside the passes are passed over; only a log that cannot be
 // opened is reported. One uninstaller per process.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
