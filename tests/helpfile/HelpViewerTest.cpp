@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "HelpFileWriter.h"
+#include "HelpViewerWindow.h"
 #include "HelpText.h"
 
 namespace {
@@ -28,11 +28,9 @@ std::string tempPath(const char* name) {
   return std::string(dir) + name;
 }
 
-std::string className(HWND w) {
-  char name[128] = {};
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
+using helpview::className;
+using helpview::findRichEdit;
+using helpview::windowText;
 
 // The top-level windows, for a failure's message.
 std::string topLevelWindows() {
@@ -46,32 +44,6 @@ std::string topLevelWindows() {
       },
       reinterpret_cast<LPARAM>(&list));
   return list;
-}
-
-HWND findRichEdit(HWND parent) {
-  HWND found = nullptr;
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        std::string name = className(w);
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name.find("richedit") == std::string::npos) return TRUE;
-        *reinterpret_cast<HWND*>(p) = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-std::string windowText(HWND w) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::string text(length + 1, '\0');
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutA(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &got))
-    return {};
-  text.resize(got);
-  return text;
 }
 
 class HelpViewer : public ::testing::Test {

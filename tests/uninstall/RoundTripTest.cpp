@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "PrefixState.h"
 #include "SetupDriver.h"
+#include "UninstallDriver.h"
 #include "VersionedPe.h"
 
 namespace {
@@ -38,62 +40,6 @@ std::string windowsDir() {
   return std::string(path, GetWindowsDirectoryA(path, MAX_PATH));
 }
 
-// Every file and folder of drive C: but the temporary folders; links (the
-// user's folders that Wine points at the Linux home) are not followed.
-void listTree(const std::string& dir, std::set<std::string>* out) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == ".." || lstrcmpiA(name.c_str(), "Temp") == 0) continue;
-    const std::string path = dir + "\\" + name;
-    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    out->insert(path + (folder ? "\\" : ""));
-    if (folder && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) listTree(path, out);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-}
-
-// Every key and value (key|name=type:data) below a key, but for the class
-// registrations (thousands of keys that neither program touches).
-void dumpKey(HKEY root, const std::string& where, const std::string& key, std::set<std::string>* out) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return;
-  out->insert(where + key + "\\");
-  char name[16384];
-  std::vector<BYTE> data(1 << 16);
-  for (DWORD i = 0;; ++i) {
-    DWORD nameSize = sizeof name, size = static_cast<DWORD>(data.size()), type = 0;
-    if (RegEnumValueA(k, i, name, &nameSize, nullptr, &type, data.data(), &size) != 0) break;
-    out->insert(where + key + "|" + name + "=" + std::to_string(type) + ":" +
-                std::string(data.begin(), data.begin() + size));
-  }
-  std::vector<std::string> subKeys;
-  for (DWORD i = 0;; ++i) {
-    DWORD nameSize = sizeof name;
-    if (RegEnumKeyExA(k, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != 0) break;
-    subKeys.push_back(name);
-  }
-  RegCloseKey(k);
-  for (const auto& s : subKeys)
-    if (lstrcmpiA(s.c_str(), "Classes") != 0) dumpKey(root, where, key + "\\" + s, out);
-}
-
-std::set<std::string> prefixState() {
-  std::set<std::string> s;
-  listTree("C:", &s);
-  dumpKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software", &s);
-  dumpKey(HKEY_CURRENT_USER, "HKCU\\", "Software", &s);
-  return s;
-}
-
-std::vector<std::string> minus(const std::set<std::string>& a, const std::set<std::string>& b) {
-  std::vector<std::string> out;
-  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
-
 std::string registryString(HKEY root, const char* key, const char* name) {
   char value[1024] = {};
   DWORD size = sizeof value;
@@ -115,7 +61,7 @@ TEST(RoundTrip, SetupInstallsItsUninstallStringUndoes) {
                {{"readme.txt", "", {'O', 's', 't', 'r', 'e', 'l'}, 0},
                 {"ostrel.dll", "", testpe::image(version), 0},
                 {"uninstall", "", uninstaller, 0}});
-  const std::set<std::string> before = prefixState();
+  const std::set<std::string> before = prefix::state();
 
   {
     driver::Installer setup(dir);
@@ -128,51 +74,15 @@ TEST(RoundTrip, SetupInstallsItsUninstallStringUndoes) {
   ASSERT_EQ(command, windowsDir() + "\\uninstall.exe " + app + "\\SETUP.log");
 
   // The uninstall entry's command, as the system's list of programs runs it.
-  std::string line = command;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  auto dialogOf = [&](const char* title) -> HWND {
-    for (int i = 0; i < 600; ++i) {
-      struct S {
-        DWORD process;
-        const char* title;
-        HWND found;
-      } s{process.dwProcessId, title, nullptr};
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<S*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            char cls[64] = {}, text[256] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            GetWindowTextA(w, text, sizeof text);
-            if (owner != s->process || !IsWindowVisible(w) || std::string(cls) != "#32770" ||
-                std::string(text) != s->title)
-              return TRUE;
-            s->found = w;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(&s));
-      if (s.found) return s.found;
-      Sleep(50);
-    }
-    return nullptr;
-  };
-  HWND confirm = dialogOf("UnInstall");
-  ASSERT_NE(confirm, nullptr);
-  driver::press(confirm, IDOK);
-  HWND progress = dialogOf("Ostrel Trip");
-  ASSERT_NE(progress, nullptr);
-  for (int i = 0; i < 400 && !IsWindowEnabled(GetDlgItem(progress, IDOK)); ++i) Sleep(50);
-  driver::press(progress, IDOK);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  {
+    driver::Program uninstall(command, "");
+    ASSERT_TRUE(uninstall.started());
+    EXPECT_TRUE(driver::answerUninstall(uninstall.id(), "Ostrel Trip"));
+    EXPECT_EQ(uninstall.waitExit(), 0);
+  }
 
-  const std::set<std::string> after = prefixState();
-  EXPECT_EQ(minus(before, after), std::vector<std::string>{});
+  const std::set<std::string> after = prefix::state();
+  EXPECT_EQ(prefix::minus(before, after), std::vector<std::string>{});
   const std::string uninstall = windowsDir() + "\\uninstall.exe";
   std::vector<std::string> left = {
       "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs|" + uninstall + "=4:" + std::string(1, '\x01') +
@@ -181,7 +91,7 @@ TEST(RoundTrip, SetupInstallsItsUninstallStringUndoes) {
       uninstall,
   };
   std::sort(left.begin(), left.end());
-  std::vector<std::string> added = minus(after, before);
+  std::vector<std::string> added = prefix::minus(after, before);
   std::erase(added, std::string("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\"));
   EXPECT_EQ(added, left);
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BmpImage.h"
 #include "DialogTemplate.h"
 
 namespace {
@@ -60,30 +61,7 @@ std::string text(HWND window) {
 }
 
 // The wallpaper file's image as 0x00RRGGBB colours, top row first.
-struct Image {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> colours;
-  std::uint32_t at(int x, int y) const { return colours[std::size_t(y) * width + x]; }
-};
-
-Image readWallpaper() {
-  std::ifstream in(kFile, std::ios::binary);
-  const std::string b{std::istreambuf_iterator<char>(in), {}};
-  Image image;
-  if (b.size() < 1078) return image;
-  auto u32 = [&](std::size_t at) {
-    std::uint32_t v;
-    std::memcpy(&v, b.data() + at, 4);
-    return v;
-  };
-  image.width = int(u32(18));
-  image.height = int(u32(22));
-  const int stride = (image.width + 3) & ~3;
-  for (int y = image.height - 1; y >= 0; --y)
-    for (int x = 0; x < image.width; ++x)
-      image.colours.push_back(u32(54 + 4 * std::uint8_t(b[1078 + std::size_t(y) * stride + x])) & 0xFFFFFF);
-  return image;
-}
+bmp::Image readWallpaper() { return bmp::read(kFile); }
 
 // The 128 x 128 preview area at (16, 24) of the dialog's client area.
 std::vector<std::uint32_t> capturePreview(HWND dialog) {
@@ -291,7 +269,7 @@ TEST_F(Velmcpl, NewRepaintsThePreviewFromTheNewFile) {
     previewAfterNew.clear();
     click(kNew);
     UnhookWindowsHookEx(hook);
-    const Image image = readWallpaper();
+    const bmp::Image image = readWallpaper();
     ASSERT_EQ(image.width, 128);
     ASSERT_EQ(image.height, 128);
     ASSERT_EQ(previewAfterNew.size(), 128u * 128u);
