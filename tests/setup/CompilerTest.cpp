@@ -85,6 +85,17 @@ TEST(Compiler, ErrorsNameFileLineAndColumn) {
   for (const auto& c : cases) EXPECT_EQ(compileError(c.source), c.error) << c.source;
 }
 
+// The language page shows Velmora's own installation script, word for word.
+TEST(Compiler, DocumentedExampleIsTheInstallScript) {
+#ifdef _WIN32
+  const std::string script = fileText(std::string("Z:") + VELMORA_INSTALL_SCRIPT);
+#else
+  const std::string script = fileText(VELMORA_INSTALL_SCRIPT);
+#endif
+  ASSERT_FALSE(script.empty());
+  EXPECT_EQ(documentedExample(), script) << "copy packaging/velmora.kes into docs/script-language.md";
+}
+
 TEST(Compiler, DocumentedExampleSurvivesTheRoundTrip) {
   const std::string example = documentedExample();
   ASSERT_FALSE(example.empty());
