@@ -34,8 +34,12 @@ inline constexpr std::uint64_t kPassesCeiling = std::uint64_t{1} << 60;
 std::uint64_t subdivisionPasses(std::int32_t width, std::int32_t height);
 
 // The most passes modes 1 and 4 make, a few seconds' work; shapes that need
-// more are refused before any work.
-inline constexpr std::uint64_t kMaxSubdivisionPasses = std::uint64_t{1} << 30;
+// more are refused before any work. The count is about a third of the longer
+// side squared whatever the shorter side, so among the shapes of at most
+// 2^28 pixels exactly those with a side longer than kLongestSubdividedSide
+// are refused.
+inline constexpr std::uint64_t kMaxSubdivisionPasses = std::uint64_t{1} << 28;
+inline constexpr std::int32_t kLongestSubdividedSide = 27307;
 bool subdivisionAffordable(std::int32_t width, std::int32_t height);
 
 // Fills an empty picture with the stored 8-bit pixels of built-in texture
