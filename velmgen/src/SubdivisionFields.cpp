@@ -99,8 +99,9 @@ struct QuietSubdivision {
     }
   }
 
+  // A rectangle with a side above 2.
   void run(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const {
-    while (x2 - x1 >= 2 || y2 - y1 >= 2) {
+    for (;;) {
       pass(x1, y1, x2, y2);
       const std::int32_t xm = (x1 + x2) / 2;
       const std::int32_t ym = (y1 + y2) / 2;
@@ -109,6 +110,10 @@ struct QuietSubdivision {
       visit(xm, ym, x2, y2);
       y1 = ym;  // the fourth quarter, (x1, ym) to (xm, y2), by the loop itself
       x2 = xm;
+      if (x2 - x1 <= 2 && y2 - y1 <= 2) {
+        visit(x1, y1, x2, y2);
+        return;
+      }
     }
   }
 };
