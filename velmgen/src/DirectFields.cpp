@@ -1,5 +1,6 @@
 // Generators that compute every pixel directly: Gaussian noise (mode 0),
 // scattered dots (mode 5) and modular rings (mode 6).
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -27,14 +28,36 @@ void fillAngles(double* out) {
 void noiseColumns(Picture& p, RandTable& rand, std::int32_t x0, std::int32_t x1, const double* radii,
                   const double* angles, double scale, double middle) {
   const std::size_t w = static_cast<std::size_t>(p.width), h = static_cast<std::size_t>(p.height);
-  std::vector<std::uint16_t> draws(2 * h);
-  for (std::int32_t x = x0; x < x1; ++x) {
-    draw16(rand, draws.data(), draws.size());
-    std::uint8_t* out = p.pixels.data() + x;
-    for (std::size_t y = 0; y < h; ++y, out += w) {
-      // GaussDraw{0.0, 2.0}, its two factors looked up.
-      const double g = radii[draws[2 * y]] * angles[draws[2 * y + 1]] * 2.0 + 0.0;
-      *out = storeValue(g * scale + middle);
+  // GaussDraw{0.0, 2.0}, its two factors looked up.
+  auto value = [&](std::uint16_t d1, std::uint16_t d2) {
+    return storeValue((radii[d1] * angles[d2] * 2.0 + 0.0) * scale + middle);
+  };
+  constexpr std::size_t kBlockColumns = 16;
+  constexpr std::size_t kBlockRows = 1 << 16;
+  if (h <= kBlockRows) {
+    // The draws of 16 columns at a time, then the pixels row by row, so each
+    // row of the picture is written 16 bytes at a time rather than one byte
+    // a row apart (a 4 MB buffer at most).
+    std::vector<std::uint16_t> draws(kBlockColumns * 2 * h);
+    for (std::size_t x = static_cast<std::size_t>(x0); x < static_cast<std::size_t>(x1); x += kBlockColumns) {
+      const std::size_t columns = std::min(kBlockColumns, static_cast<std::size_t>(x1) - x);
+      draw16(rand, draws.data(), columns * 2 * h);
+      for (std::size_t y = 0; y < h; ++y) {
+        std::uint8_t* out = p.pixels.data() + y * w + x;
+        const std::uint16_t* d = draws.data() + 2 * y;
+        for (std::size_t c = 0; c < columns; ++c, d += 2 * h) out[c] = value(d[0], d[1]);
+      }
+    }
+  } else {
+    // Tall and so at most 4096 wide: column by column, its draws in pieces.
+    std::vector<std::uint16_t> draws(2 * kBlockRows);
+    for (std::size_t x = static_cast<std::size_t>(x0); x < static_cast<std::size_t>(x1); ++x) {
+      for (std::size_t y0 = 0; y0 < h; y0 += kBlockRows) {
+        const std::size_t rows = std::min(kBlockRows, h - y0);
+        draw16(rand, draws.data(), 2 * rows);
+        std::uint8_t* out = p.pixels.data() + y0 * w + x;
+        for (std::size_t i = 0; i < rows; ++i, out += w) *out = value(draws[2 * i], draws[2 * i + 1]);
+      }
     }
   }
 }
@@ -107,36 +130,48 @@ std::int32_t corrected(std::int32_t offset, std::int32_t at, std::int32_t size) 
   return e;
 }
 
-// Rows y0 .. y1-1 of the rings, (e^2 + f^2) rem M with 32-bit squares that
-// wrap: the value as the engine has always computed it.
-void ringRowsWrapping(Picture& p, const std::vector<std::uint32_t>& eSquared, std::int32_t oy, std::int32_t m,
-                      std::int32_t y0, std::int32_t y1) {
+// Rows y0 .. y1-1 of the rings, (e^2 + f^2) rem M, columns taken 64K at a
+// time so that a wide picture needs no table as wide as itself. When no sum
+// reaches 2^31 (`small`) the value is the two squares' remainders added and
+// brought below M once; otherwise the 32-bit sum wraps as it always has.
+void ringRows(Picture& p, std::int32_t ox, std::int32_t oy, std::int32_t m, bool small, std::int32_t y0,
+              std::int32_t y1, std::int32_t xa, std::int32_t xb) {
   const std::int32_t w = p.width, h = p.height;
-  for (std::int32_t y = y0; y < y1; ++y) {
-    const std::int32_t f = corrected(oy, y, h);
-    const std::uint32_t ff = static_cast<std::uint32_t>(f) * static_cast<std::uint32_t>(f);
-    std::uint8_t* row = p.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
-    for (std::int32_t x = 0; x < w; ++x) {
-      const auto sum = static_cast<std::int32_t>(eSquared[static_cast<std::size_t>(x)] + ff);
-      row[x] = storeValue(sum % m);
+  constexpr std::int32_t kChunk = 1 << 16;
+  std::vector<std::uint32_t> eSquared(static_cast<std::size_t>(std::min(xb - xa, kChunk)));
+  std::vector<std::uint8_t> eRem(eSquared.size());
+  // x rem M for any 32-bit x by multiplication (M is 1 .. 255).
+  const std::uint64_t inverse = ~std::uint64_t{0} / static_cast<std::uint64_t>(m) + 1;
+  auto rem = [inverse, m](std::uint32_t x) {
+    return static_cast<std::uint32_t>((static_cast<unsigned __int128>(inverse * x) * static_cast<std::uint32_t>(m)) >> 64);
+  };
+  for (std::int32_t c0 = xa; c0 < xb; c0 += kChunk) {
+    const std::int32_t n = std::min(kChunk, xb - c0);
+    for (std::int32_t i = 0; i < n; ++i) {
+      const auto e = static_cast<std::uint32_t>(corrected(ox, c0 + i, w));
+      eSquared[static_cast<std::size_t>(i)] = e * e;
+      if (small) eRem[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(rem(e * e));
     }
-  }
-}
-
-// The same rows when no sum reaches 2^31: then (e^2 + f^2) rem M is the sum
-// of the two squares' remainders, brought below M once.
-void ringRowsSmall(Picture& p, const std::vector<std::uint8_t>& eRem, std::int32_t oy, std::int32_t m, std::int32_t y0,
-                   std::int32_t y1) {
-  const std::int32_t w = p.width, h = p.height;
-  for (std::int32_t y = y0; y < y1; ++y) {
-    const std::int32_t f = corrected(oy, y, h);
-    const auto fRem = static_cast<std::uint8_t>((static_cast<std::int64_t>(f) * f) % m);
-    const auto below = static_cast<std::uint8_t>(m - fRem);  // e rem at or above this wraps past M
-    std::uint8_t* row = p.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
-    const std::uint8_t* e = eRem.data();
-    for (std::int32_t x = 0; x < w; ++x) {
-      const std::uint8_t r = e[x];
-      row[x] = static_cast<std::uint8_t>(r >= below ? r - below : r + fRem);
+    for (std::int32_t y = y0; y < y1; ++y) {
+      const std::int32_t f = corrected(oy, y, h);
+      std::uint8_t* row = p.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(c0);
+      if (small) {
+        const auto fRem = static_cast<std::uint8_t>((static_cast<std::int64_t>(f) * f) % m);
+        const auto below = static_cast<std::uint8_t>(m - fRem);  // e rem at or above this wraps past M
+        const std::uint8_t* e = eRem.data();
+        for (std::int32_t x = 0; x < n; ++x) {
+          const std::uint8_t r = e[x];
+          row[x] = static_cast<std::uint8_t>(r >= below ? r - below : r + fRem);
+        }
+      } else {
+        const std::uint32_t ff = static_cast<std::uint32_t>(f) * static_cast<std::uint32_t>(f);
+        for (std::int32_t x = 0; x < n; ++x) {
+          // The sum as a signed 32-bit number, its remainder with its sign.
+          const std::uint32_t sum = eSquared[static_cast<std::size_t>(x)] + ff;
+          const std::uint32_t r = sum < 0x80000000u ? rem(sum) : 0u - rem(0u - sum);
+          row[x] = static_cast<std::uint8_t>(r);
+        }
+      }
     }
   }
 }
@@ -150,31 +185,17 @@ void ringField(Picture& picture, RandTable& rand, const DefsStore& defs) {
   const std::int32_t oy = drawScaled(rand, w);  // scaled by the width too
   // e and f are corrected once each; squares wrap as 32-bit integers.
   std::int64_t eMax = 0, fMax = 0;
-  std::vector<std::uint32_t> eSquared(static_cast<std::size_t>(w));
-  for (std::int32_t x = 0; x < w; ++x) {
-    const std::int32_t e = corrected(ox, x, w);
-    eMax = std::max<std::int64_t>(eMax, std::abs(std::int64_t{e}));
-    eSquared[static_cast<std::size_t>(x)] = static_cast<std::uint32_t>(e) * static_cast<std::uint32_t>(e);
-  }
-  for (std::int32_t y = 0; y < h; ++y) fMax = std::max<std::int64_t>(fMax, std::abs(std::int64_t{corrected(oy, y, h)}));
-  const bool small = eMax * eMax + fMax * fMax < (std::int64_t{1} << 31) && m <= 255;
-  std::vector<std::uint8_t> eRem;
-  if (small) {
-    eRem.resize(static_cast<std::size_t>(w));
-    for (std::size_t x = 0; x < eRem.size(); ++x) eRem[x] = static_cast<std::uint8_t>(eSquared[x] % static_cast<std::uint32_t>(m));
-  }
-  auto rows = [&](std::int32_t y0, std::int32_t y1) {
-    if (small) {
-      ringRowsSmall(picture, eRem, oy, m, y0, y1);
-    } else {
-      ringRowsWrapping(picture, eSquared, oy, m, y0, y1);
-    }
-  };
+  for (std::int32_t x = 0; x < w; ++x) eMax = std::max<std::int64_t>(eMax, corrected(ox, x, w));
+  for (std::int32_t y = 0; y < h; ++y) fMax = std::max<std::int64_t>(fMax, corrected(oy, y, h));
+  const bool small = eMax * eMax + fMax * fMax < (std::int64_t{1} << 31);
   if (std::int64_t{w} * h < kSideBySidePixels) {
-    rows(0, h);
+    ringRows(picture, ox, oy, m, small, 0, h, 0, w);
+  } else if (h > 1) {
+    auto lower = [&] { ringRows(picture, ox, oy, m, small, 0, h / 2, 0, w); };
+    sideBySide(lower, [&] { ringRows(picture, ox, oy, m, small, h / 2, h, 0, w); });
   } else {
-    auto lower = [&] { rows(0, h / 2); };
-    sideBySide(lower, [&] { rows(h / 2, h); });
+    auto left = [&] { ringRows(picture, ox, oy, m, small, 0, 1, 0, w / 2); };
+    sideBySide(left, [&] { ringRows(picture, ox, oy, m, small, 0, 1, w / 2, w); });
   }
   picture.palette.count = defs.colours;
   scatterPalette(picture.palette, rand, defs.colours);
