@@ -1,5 +1,5 @@
-// kestrin: compiles installation scripts and builds, lists and unpacks
-// install packs.
+// kestrin: compiles installation scripts and builds, lists, unpacks and
+// checks install packs.
 #include <CLI/CLI.hpp>
 
 #include <string>
@@ -7,9 +7,10 @@
 #include "Commands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"kestrin makes install packs: it compiles installation scripts and builds, lists and unpacks packs.",
+  CLI::App app{"kestrin makes install packs: it compiles installation scripts and builds, lists, unpacks and checks packs.",
                "kestrin"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "kestrin " VELMORA_VERSION);
   app.failure_message([](const CLI::App*, const CLI::Error& e) { return "kestrin: " + std::string(e.what()) + "\n"; });
   int status = 0;
   kestrin::addCompileCommand(app, status);
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   kestrin::addPackCommand(app, status);
   kestrin::addListCommand(app, status);
   kestrin::addExtractCommand(app, status);
+  kestrin::addCheckCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
