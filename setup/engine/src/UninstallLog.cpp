@@ -22,6 +22,9 @@ struct LogWriter {
   std::int32_t recordOpen = 0;
   std::string path;
   char name[256] = {};
+  // Bytes a failed write could not append; they go first with the next one.
+  std::string pending;
+  std::int32_t writeError = 0;
 };
 
 LogWriter theLog;
@@ -38,7 +41,23 @@ constexpr ErrorEntry kErrors[] = {
 };
 
 void append(std::string_view bytes) {
-  platform::appendFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  theLog.pending += bytes;
+  const std::string& all = theLog.pending;
+  const std::int32_t error =
+      platform::appendFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(all.data()), all.size()});
+  if (error) {
+    if (theLog.writeError == 0) theLog.writeError = error;
+    return;
+  }
+  theLog.pending.clear();
+}
+
+// A record's text stays on its line whatever a script puts in it.
+std::string oneLine(std::string_view text) {
+  std::string line(text);
+  for (char& c : line)
+    if (c == '\n' || c == '\r') c = ' ';
+  return line;
 }
 
 // Waits until no other thread holds an open record.
@@ -75,6 +94,8 @@ int createLog(std::string_view baseName) {
   theLog.path = path;
   theLog.recordOpen = 0;
   theLog.owned = false;
+  theLog.pending.clear();
+  theLog.writeError = 0;
   const std::span<const std::uint8_t> header(reinterpret_cast<const std::uint8_t*>(kLogHeader.data()), kLogHeader.size());
   return platform::writeFile(path, header) == platform::kErrorSuccess ? 1 : 0;
 }
@@ -90,7 +111,7 @@ void openRecord() {
 void writeRecordText(std::string_view text) {
   auto held = takeTurn();
   if (theLog.recordOpen == 1) {
-    append(text);
+    append(oneLine(text));
   } else {
     cancelLocked();
   }
@@ -132,7 +153,7 @@ void writeRecord(std::string_view text) {
   auto held = takeTurn();
   theLog.owned = true;
   theLog.owner = std::this_thread::get_id();
-  append(std::string("[") + std::string(text) + "]\n");
+  append("[" + oneLine(text) + "]\n");
   theLog.recordOpen = 1;
   endRecord();
 }
@@ -145,5 +166,10 @@ void releaseRecord() {
 const std::string& logPath() { return theLog.path; }
 const char* logNameBuffer() { return theLog.name; }
 std::int32_t recordOpenFlag() { return theLog.recordOpen; }
+
+std::int32_t logWriteError() {
+  std::lock_guard<std::mutex> held(theLog.lock);
+  return theLog.writeError;
+}
 
 }  // namespace setup

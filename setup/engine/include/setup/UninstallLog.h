@@ -3,6 +3,9 @@
 // appends its bytes and closes it again, so the file on disk is complete up
 // to the last operation at every moment.
 //
+// Record texts are kept on their line: a line feed or carriage return in a
+// text is written as a space.
+//
 // A record belongs to the thread that opened it until that thread closes or
 // cancels it; other threads wait for that before they write, so the worker's
 // records and those of the abort question never share a line.
@@ -43,5 +46,11 @@ const char* logNameBuffer();
 
 // The writer's flag: 1 after openRecord, 0 after cancelRecord.
 std::int32_t recordOpenFlag();
+
+// The system error code of the first append that failed since the log was
+// created, 0 when every byte was written. Bytes that could not be written
+// are kept and go to the file before those of the next append, so the log
+// stays whole once writing works again; the front end reports the code.
+std::int32_t logWriteError();
 
 }  // namespace setup
