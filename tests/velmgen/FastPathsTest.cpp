@@ -74,6 +74,14 @@ TEST(FastPaths, SubdivisionsAsDefined) {
     expectSame(subdivisionField, plain::subdivisionField, s, "subdivision");
     expectSame(radialSubdivision, plain::radialSubdivision, s, "radial subdivision");
   }
+  // Pictures too small to split, or split once, with 2 colours: corners of
+  // 0 are then the rule, and a pass where none belongs would write them.
+  for (auto [w, h] : {std::pair{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 2}, {2, 3}, {3, 3}, {5, 3}, {4, 1}}) {
+    for (std::int32_t colours : {2, 256}) {
+      expectSame(subdivisionField, plain::subdivisionField, {w, h, colours, w * 7 + h}, "subdivision");
+      expectSame(radialSubdivision, plain::radialSubdivision, {w, h, colours, w * 7 + h}, "radial subdivision");
+    }
+  }
 }
 
 TEST(FastPaths, SubdivisionCostFromTheSidesAlone) {

@@ -137,12 +137,12 @@ void subdivideQuietly(Picture& p, RandTable& rand, std::int32_t maxColour) {
   const std::uint64_t draws = 4 * subdivisionPasses(w, h);
   const QuietSubdivision work{p.pixels.data(), static_cast<std::size_t>(w), maxColour};
   if (std::int64_t{w} * h < kSideBySidePixels) {
-    work.run(0, 0, w - 1, h - 1);
+    work.visit(0, 0, w - 1, h - 1);
     skipDraws(rand, draws);
     return;
   }
   auto skip = [&rand, draws] { skipDraws(rand, draws); };
-  sideBySide(skip, [&] { work.run(0, 0, w - 1, h - 1); });
+  sideBySide(skip, [&] { work.visit(0, 0, w - 1, h - 1); });
 }
 
 void passesInto(std::int64_t dx, std::int64_t dy, std::map<std::pair<std::int64_t, std::int64_t>, std::uint64_t>& memo,
