@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "platform/FileSystem.h"
 #include "velmgen/BmpFile.h"
 #include "velmgen/WallGen.h"
 
@@ -38,6 +39,28 @@ TEST(WallGen, TextureClearsXyValidUntilTheNextImage) {
   EXPECT_EQ(gen.xyValid, 1);
   ASSERT_EQ(readBmp(back, path), 1);
   EXPECT_EQ(back.width, 30);
+}
+
+TEST(WallGen, RefusedSubdivisionKeepsTheLastPictureAndFile) {
+  testing::ScratchDir dir;
+  const std::string path = dir.file("w.bmp");
+  WallGen gen;
+  RandTable t = primedTable({});
+  ASSERT_EQ(makeWallpaper(gen, t, settings(30, 20, 64), 3, path), 1);
+  const std::vector<std::uint8_t> before = encodeBmp(*gen.picture);
+  // Mode -1 is refused only when it picks 1 or 4: d = 8192 picks 1, 0 picks 0.
+  struct Case {
+    std::int32_t mode, d, made;
+  };
+  for (Case c : {Case{1, 0, 0}, Case{4, 0, 0}, Case{-1, 8192, 0}, Case{-1, 0, 1}}) {
+    RandTable u = primedTable({c.d});
+    const std::int32_t made = makeWallpaper(gen, u, settings(27308, 1, 64), c.mode, path);
+    EXPECT_EQ(made, c.made) << c.mode << " " << c.d;
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(platform::readFile(path, 1 << 20, &file), platform::kErrorSuccess);
+    EXPECT_EQ(file == before, made == 0) << c.mode << " " << c.d;
+    EXPECT_EQ(gen.picture->width, made ? 27308 : 30);
+  }
 }
 
 TEST(WallGen, UnknownModeRewritesTheLastPicture) {
