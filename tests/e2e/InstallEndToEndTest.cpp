@@ -82,17 +82,17 @@ struct Pack {
 
 Pack copyDist() {
   Pack pack;
-  char linux[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA("VELMORA_DIST", linux, sizeof linux);
-  const std::string dist = n ? fromLinux(linux) : "";
-  const std::string remedy = " Run scripts/dist " + std::string(n ? linux : "build/dist") +
+  char unixPath[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("VELMORA_DIST", unixPath, sizeof unixPath);
+  const std::string dist = n ? fromLinux(unixPath) : "";
+  const std::string remedy = " Run scripts/dist " + std::string(n ? unixPath : "build/dist") +
                              " (scripts/test does) before this test.";
   if (!n) return {false, "VELMORA_DIST names no folder." + remedy};
   if (!exists(dist + "\\setup.exe") || !exists(dist + "\\VELMORA.i00"))
-    return {false, "No installer in " + std::string(linux) + "." + remedy};
+    return {false, "No installer in " + std::string(unixPath) + "." + remedy};
   // The pack must hold this build: the setup.exe beside it is this build's.
   if (driver::fileText(dist + "\\setup.exe") != driver::fileText(driver::programDir() + "setup.exe"))
-    return {false, std::string(linux) + " holds another build's setup.exe." + remedy};
+    return {false, std::string(unixPath) + " holds another build's setup.exe." + remedy};
   CreateDirectoryA(kPackDir, nullptr);
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((dist + "\\*").c_str(), &found);
@@ -102,13 +102,13 @@ Pack copyDist() {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       if (!CopyFileA((dist + "\\" + found.cFileName).c_str(), (std::string(kPackDir) + "\\" + found.cFileName).c_str(),
                      FALSE))
-        return {false, std::string("Cannot copy ") + found.cFileName + " from " + linux};
+        return {false, std::string("Cannot copy ") + found.cFileName + " from " + unixPath};
       ++copied;
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }
   pack.ready = copied >= 3;
-  if (!pack.ready) pack.problem = "Too few files in " + std::string(linux) + "." + remedy;
+  if (!pack.ready) pack.problem = "Too few files in " + std::string(unixPath) + "." + remedy;
   return pack;
 }
 
