@@ -14,12 +14,25 @@
 namespace setup {
 namespace {
 
+// Where the record being written stands. Its text is kept here until the
+// record is closed and then goes to the file in one append with its "]", so
+// a write that fails never leaves half a record: an append that fails adds
+// nothing, and the record is cancelled instead.
+enum class Pending : std::uint8_t {
+  None,        // no record open
+  OpenOnDisk,  // its "[" is in the file
+  OpenHere,    // its "[" could not be written
+};
+
 struct LogWriter {
   std::mutex lock;
   std::condition_variable freed;
   bool owned = false;
   std::thread::id owner;
   std::int32_t recordOpen = 0;
+  Pending pending = Pending::None;
+  std::string text;       // the open record's text, not yet in the file
+  bool dangling = false;  // the file ends in a "[" that could be neither closed nor cancelled
   std::string path;
   char name[256] = {};
 };
@@ -37,8 +50,21 @@ constexpr ErrorEntry kErrors[] = {
     {"Invalid script.", 0},
 };
 
-void append(std::string_view bytes) {
-  platform::appendFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+bool append(std::string_view bytes) {
+  return platform::appendFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}) ==
+         platform::kErrorSuccess;
+}
+
+// Bytes that must come first so the next thing starts outside a record.
+std::string_view endDangling() { return theLog.dangling ? std::string_view("#\n") : std::string_view(); }
+
+// Appends `bytes` after whatever ends a dangling record; true when written.
+bool appendOutside(std::string_view bytes) {
+  std::string all(endDangling());
+  all += bytes;
+  if (!append(all)) return false;
+  theLog.dangling = false;
+  return true;
 }
 
 // Waits until no other thread holds an open record.
@@ -55,7 +81,17 @@ void endRecord() {
 }
 
 void cancelLocked() {
-  append("#\n");
+  bool written;
+  if (theLog.pending == Pending::OpenHere) {
+    written = appendOutside("[#\n");
+  } else {
+    // After a record's "[", or on its own: "#" and the line end.
+    written = append("#\n");
+    if (written) theLog.dangling = false;
+    if (!written && theLog.pending == Pending::OpenOnDisk) theLog.dangling = true;
+  }
+  theLog.pending = Pending::None;
+  theLog.text.clear();
   theLog.recordOpen = 0;
   endRecord();
 }
@@ -75,6 +111,9 @@ int createLog(std::string_view baseName) {
   theLog.path = path;
   theLog.recordOpen = 0;
   theLog.owned = false;
+  theLog.pending = Pending::None;
+  theLog.text.clear();
+  theLog.dangling = false;
   const std::span<const std::uint8_t> header(reinterpret_cast<const std::uint8_t*>(kLogHeader.data()), kLogHeader.size());
   return platform::writeFile(path, header) == platform::kErrorSuccess ? 1 : 0;
 }
@@ -83,14 +122,19 @@ void openRecord() {
   auto held = takeTurn();
   theLog.owned = true;
   theLog.owner = std::this_thread::get_id();
-  append("[");
+  // A record opened inside an open one: the first one's text goes first.
+  std::string bytes = theLog.pending == Pending::OpenOnDisk ? theLog.text : std::string();
+  bytes += '[';
+  theLog.pending = appendOutside(bytes) ? Pending::OpenOnDisk : Pending::OpenHere;
+  theLog.text.clear();
   theLog.recordOpen = 1;
 }
 
 void writeRecordText(std::string_view text) {
   auto held = takeTurn();
   if (theLog.recordOpen == 1) {
-    append(text);
+    if (theLog.pending == Pending::None) theLog.pending = Pending::OpenHere;  // text after a closed record
+    theLog.text += text;
   } else {
     cancelLocked();
   }
@@ -98,12 +142,23 @@ void writeRecordText(std::string_view text) {
 
 void closeRecord() {
   auto held = takeTurn();
-  if (theLog.recordOpen == 1) {
-    append("]\n");
-    endRecord();
-  } else {
+  if (theLog.recordOpen != 1) {
     cancelLocked();
+    return;
   }
+  std::string bytes = theLog.pending == Pending::OpenOnDisk ? std::string() : std::string("[");
+  bytes += theLog.text;
+  bytes += "]\n";
+  const bool written = theLog.pending == Pending::OpenOnDisk ? append(bytes) : appendOutside(bytes);
+  if (!written) {
+    // What was done cannot be recorded: the record reads as cancelled.
+    cancelLocked();
+    theLog.recordOpen = 1;
+    return;
+  }
+  theLog.pending = Pending::None;
+  theLog.text.clear();
+  endRecord();
 }
 
 void cancelRecord() {
@@ -125,14 +180,20 @@ void writeError(int number, int argument) {
     }
   }
   out += '*';
-  append(out);
+  appendOutside(out);
 }
 
 void writeRecord(std::string_view text) {
   auto held = takeTurn();
   theLog.owned = true;
   theLog.owner = std::this_thread::get_id();
-  append(std::string("[") + std::string(text) + "]\n");
+  std::string bytes = theLog.pending == Pending::OpenOnDisk ? theLog.text : std::string();
+  bytes += '[';
+  bytes += text;
+  bytes += "]\n";
+  appendOutside(bytes);
+  theLog.pending = Pending::None;
+  theLog.text.clear();
   theLog.recordOpen = 1;
   endRecord();
 }

@@ -1,7 +1,11 @@
 #pragma once
 // The uninstall log writer. Every operation opens the log by its full path,
 // appends its bytes and closes it again, so the file on disk is complete up
-// to the last operation at every moment.
+// to the last operation at every moment. A record's "[" goes to the file
+// when it is opened (a crash leaves it open there); its text goes with its
+// "]" when it is closed, in one append. An append that fails adds nothing,
+// and a record whose end cannot be written is cancelled ("#") instead, so
+// the file holds only whole records, whatever fails.
 //
 // A record belongs to the thread that opened it until that thread closes or
 // cancels it; other threads wait for that before they write, so the worker's
