@@ -1,0 +1,74 @@
+// The wallpaper file reader: decodeBmp on any bytes, and the same bytes as
+// a file through loadbmp into a bitmap section, as the applet's preview
+// loads them. Checks what every reading must give: a picture whose pixel
+// buffer matches its size, a palette of at most 256 entries, a file that
+// writes back and reads again to the same picture, and a section whose
+// header and rows are the picture's.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "ScratchRoot.h"
+#include "platform/DibSection.h"
+#include "velmgen/BmpFile.h"
+#include "velmgen/Exports.h"
+
+namespace {
+
+// A few header bytes can describe 2^28 pixels (missing bytes read as 0xFF);
+// such inputs are decoded, but only smaller ones go the slow rest of the way,
+// so the fuzzer keeps its pace.
+constexpr std::size_t kMostPixelsChecked = std::size_t{1} << 20;
+
+void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool samePicture(const velmgen::Picture& a, const velmgen::Picture& b) {
+  if (a.width != b.width || a.height != b.height || a.pixels != b.pixels) return false;
+  if (a.palette.count != b.palette.count) return false;
+  for (std::int32_t k = 0; k < a.palette.count; ++k) {
+    for (int c = 0; c < 3; ++c) {
+      // A channel read past the end is -1; the file stores its low byte.
+      if ((a.palette.entries[k][c] & 0xFF) != (b.palette.entries[k][c] & 0xFF)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> bytes(data, size);
+  velmgen::Picture picture;
+  const std::int32_t decoded = velmgen::decodeBmp(picture, bytes);
+  if (decoded && picture.pixels.size() > kMostPixelsChecked) return 0;
+  if (decoded) {
+    require(picture.width >= 1 && picture.height >= 1);
+    require(picture.pixels.size() == static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+    require(picture.palette.count >= 0 && picture.palette.count <= 256);
+    velmgen::Picture again;
+    require(velmgen::decodeBmp(again, velmgen::encodeBmp(picture)) == 1);
+    require(samePicture(picture, again));
+  } else {
+    require(picture.width == 0 && picture.height == 0 && picture.pixels.empty());
+  }
+
+  // The preview's path: the file on disk, read back into a section.
+  fuzzing::writeHostFile(fuzzing::scratchRoot() / "drive_c" / "windows" / "velmora.bmp", bytes);
+  void* section = loadbmp("c:\\windows\\velmora.bmp");
+  const platform::BitmapInfo256* header = lastDIB();
+  require(header != nullptr);
+  if (decoded) {
+    require(section != nullptr && lastBITS() != nullptr);
+    require(header->width == picture.width && header->height == picture.height);
+    const std::size_t width = static_cast<std::size_t>(picture.width);
+    const std::size_t stride = static_cast<std::size_t>(velmgen::bmpStride(picture.width));
+    for (std::size_t y = 0; y < static_cast<std::size_t>(picture.height); ++y)
+      require(std::memcmp(lastBITS() + y * stride, picture.pixels.data() + y * width, width) == 0);
+  } else {
+    require(section == nullptr && lastBITS() == nullptr);
+  }
+  if (section) platform::releaseDibSection(section);
+  return 0;
+}

@@ -1,0 +1,137 @@
+// The script machine and run loop: any bytes as the compiled script entry of
+// a pack that also holds a text, a picture, the uninstaller and an entry
+// split across three volumes, run against a private drive tree from start
+// to end, with every front-end request answered the way the front end does
+// (each element computed, the last one's variable given an answer). A
+// script that loops for ever is ended after a number of statements. Checks
+// that the run ends, that the log keeps its header and has no record
+// left open, and that the value stack never claims more entries than it has.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Bytecode.h"
+#include "PackWriter.h"
+#include "ScratchRoot.h"
+#include "platform/FileSystem.h"
+#include "setup/LogFormat.h"
+#include "setup/RunLoop.h"
+#include "setup/ScriptMachine.h"
+#include "setup/UninstallLog.h"
+
+namespace {
+
+void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+constexpr std::uint64_t kStatementLimit = 4096;
+constexpr int kMostRequests = 256;
+
+std::vector<std::uint8_t> smallBitmap() {
+  std::vector<std::uint8_t> b(1078 + 4 * 2, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  b[18] = 2;  // width 2
+  b[22] = 2;  // height 2
+  b[46] = 2;  // two colours
+  return b;
+}
+
+// The entries beside the script; "big" is split over the volumes.
+std::vector<kestrin::PackInput> otherEntries() {
+  std::vector<kestrin::PackInput> more;
+  const std::string text = "Velmora\r\nRandom wallpapers.";
+  more.push_back({"readme.txt", "", kestrin::Bytes(text.begin(), text.end()), 0});
+  more.push_back({"side.bmp", "", smallBitmap(), 0x01});
+  more.push_back({"uninstall", "", kestrin::Bytes(64, 0x90), 0x02});
+  more.push_back({"big", "", kestrin::Bytes(3000, 0x5A), 0});
+  return more;
+}
+
+// Walks elements (16-bit length, content) and computes every one that holds
+// an expression; the variable of the last one gets the answer, as a dialog's
+// result variable does.
+void serveElements(std::span<const std::uint8_t> bytes) {
+  std::int32_t lastVariable = -1;
+  while (bytes.size() >= 2) {
+    const std::size_t length = static_cast<std::size_t>(bytes[0] | bytes[1] << 8);
+    if (bytes.size() - 2 < length) break;
+    const std::span<const std::uint8_t> content = bytes.subspan(2, length);
+    const std::size_t size = setup::expressionSize(content);
+    if (size != 0 && setup::evalExpression(content.first(size))) {
+      const setup::ValueStack& stack = setup::valueStack();
+      require(stack.depth >= 1 && stack.depth <= setup::kStackDepth);
+      lastVariable = stack.top().variableIndex;
+    }
+    bytes = bytes.subspan(2 + length);
+  }
+  if (lastVariable >= 0 && lastVariable < 256) {
+    if (setup::Variable* v = setup::variableAt(static_cast<std::uint32_t>(lastVariable))) v->number = 1;
+  }
+}
+
+// Record texts may hold anything (LOGTEXT), so what can be checked is that
+// the header is whole and that no record is left open at the end of a run.
+bool endsBetweenRecords(const std::string& log) {
+  if (!log.starts_with(setup::kLogHeader)) return false;
+  return log.size() == setup::kLogHeader.size() || log.back() == '\n' || log.back() == '*';
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzzing::scratchRoot();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzzing::resetScratch();
+  std::vector<kestrin::PackInput> inputs;
+  inputs.push_back({"script", "", kestrin::Bytes(data, data + size), 0});
+  for (auto& more : otherEntries()) inputs.push_back(std::move(more));
+  std::string error;
+  require(kestrin::writePack("inst", inputs, 2048 + size, nullptr, &error));
+
+  setup::Engine& e = setup::engineState();
+  int abortAnswers = 0;
+  e.frontEnd = {};
+  e.frontEnd.setBackground = [](std::span<const std::uint8_t> statement) {
+    if (statement.size() >= 2) serveElements(statement.subspan(2));
+  };
+  e.frontEnd.dialogRequest = [](std::uint8_t, std::span<const std::uint8_t> elements) { serveElements(elements); };
+  e.frontEnd.confirmAbort = [&](int fromUser) {
+    const bool yes = (abortAnswers++ & 1) != 0;
+    return setup::confirmAbortWith(fromUser, [yes] { return yes; });
+  };
+  e.frontEnd.progressStep = [](const char* caption, const char* detail) { require(caption && detail); };
+  e.frontEnd.askCopyError = [](const char*, const char*, std::uint32_t) { return setup::CopyErrorAnswer::Ignore; };
+  e.dryRun = 0;
+  e.statementLimit = kStatementLimit;
+
+  const std::int32_t started = setup::startEngine();
+  require(setup::createLog(e.baseName) == 1);
+  if (started != setup::kStatusRunning) {
+    require(started == setup::kStatusNoScript);
+    return 0;
+  }
+  int requests = 0;
+  for (;;) {
+    e.runStatus = setup::kStatusRunning;
+    setup::runLoop();
+    if (e.runStatus == setup::kStatusEnded) break;
+    require(e.runStatus == setup::kStatusBackground || e.runStatus == setup::kStatusDialog);
+    // Requests do not count as statements of the loop; a script made only of
+    // them is ended here.
+    if (++requests == kMostRequests) break;
+  }
+  require(setup::valueStack().depth <= setup::kStackDepth);
+
+  std::vector<std::uint8_t> log;
+  const std::string path = setup::logPath();
+  if (platform::readFile(path, 1u << 24, &log) == platform::kErrorSuccess)
+    require(endsBetweenRecords(std::string(log.begin(), log.end())));
+  return 0;
+}
