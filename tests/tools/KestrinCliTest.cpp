@@ -93,6 +93,11 @@ TEST_F(KestrinCli, BadInputGivesOneClearLineAndAFailingExit) {
       {"pack p --script install.kes --file 123456789012345678901234567890123=readme.txt",
        "kestrin: entry name \"123456789012345678901234567890123\" must have 1 to 32 bytes\n"},
       {"pack p --script install.kes --volume-size 10", "kestrin: a volume must hold at least 64 bytes\n"},
+      {"pack p --script install.kes --file readme.txt --volume-size 80",
+       "kestrin: a volume of a pack with several entries must hold at least 90 bytes\n"},
+      {"pack p --script install.kes --volume-size 64",
+       "kestrin: the entry \"script\" would be split across volumes, but the installer loads only its first part; choose "
+       "a larger volume size\n"},
       {"pack p --script install.kes --keep nosuch", "kestrin: --keep names no entry: nosuch\n"},
   };
   for (const auto& c : cases) {
@@ -104,6 +109,63 @@ TEST_F(KestrinCli, BadInputGivesOneClearLineAndAFailingExit) {
   }
   EXPECT_FALSE(fs::exists(dir / "x" / "big.dat"));
   EXPECT_FALSE(fs::exists(dir / "p.i00"));
+}
+
+TEST_F(KestrinCli, CheckPassesASoundPackAndNamesTheFirstFault) {
+  ASSERT_EQ(kestrin("pack out/SETUP --script install.kes --file readme.txt --file big.dat --volume-size 100K").status, 0);
+  ASSERT_EQ(kestrin("compile install.kes -o install.bin").status, 0);
+  const std::string code = std::to_string(fs::file_size(dir / "install.bin") - 4);
+  Outcome r = kestrin("check out/SETUP");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "out/SETUP: sound: 3 volumes, 3 entries; script of 3 statements, 1 variable, " + code + " bytes of code\n");
+  EXPECT_EQ(kestrin("check out/SETUP.i01").out, r.out);  // any volume names its pack
+  r = kestrin("check install.bin");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "install.bin: sound: 3 statements, 1 variable, " + code + " bytes of code\n");
+
+  // An unknown opcode after the script's first statement.
+  std::string bin = readAll(dir / "install.bin");
+  bin.push_back(static_cast<char>(0x84));
+  std::ofstream(dir / "bad.bin", std::ios::binary) << bin;
+  r = kestrin("check bad.bin");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "kestrin: bad.bin: pc " + code + ": opcode 0x84 is not a statement\n");
+
+  fs::rename(dir / "out" / "SETUP.i01", dir / "SETUP.i01");
+  r = kestrin("check out/SETUP");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "kestrin: out/SETUP.i00: entry \"big.dat\" (record 2): it goes on in out/SETUP.i01, which is missing\n");
+}
+
+// As an archiver does: what can be read is listed, and the exit status says
+// the pack is damaged.
+TEST_F(KestrinCli, ListShowsADamagedPackAsFarAsItCanAndFails) {
+  ASSERT_EQ(kestrin("pack out/SETUP --script install.kes --file readme.txt --file big.dat --volume-size 100K").status, 0);
+  ASSERT_EQ(kestrin("list out/SETUP").status, 0);
+  const auto lastLine = [](const std::string& out) {
+    const std::size_t from = out.rfind('\n', out.size() >= 2 ? out.size() - 2 : 0);
+    return from == std::string::npos ? out : out.substr(from + 1);
+  };
+
+  // The middle volume cut short: its entry reaches past the end; the last
+  // volume is still listed.
+  fs::resize_file(dir / "out" / "SETUP.i01", 5000);
+  Outcome r = kestrin("list out/SETUP");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("out/SETUP.i01: 1 entry\n  big.dat  offset 48  size "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("continuation continued  (past the end of the volume)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("out/SETUP.i02: 1 entry\n"), std::string::npos) << r.out;
+  EXPECT_EQ(lastLine(r.out).rfind("kestrin: out/SETUP.i01: entry \"big.dat\" (record 0): its ", 0), 0u) << r.out;
+
+  // The first volume cut inside its directory: the whole records are listed.
+  fs::resize_file(dir / "out" / "SETUP.i00", 7 + 41 * 2 + 10);
+  r = kestrin("list out/SETUP");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("out/SETUP.i00: directory cut short: 2 of 3 records\n  script  offset 130  size "), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("  readme.txt  offset "), std::string::npos) << r.out;
+  EXPECT_EQ(lastLine(r.out),
+            "kestrin: out/SETUP.i00 is not a pack volume (wrong signature, or a directory past its end)\n");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ void addDisasmCommand(CLI::App& app, int& status);
 void addPackCommand(CLI::App& app, int& status);
 void addListCommand(CLI::App& app, int& status);
 void addExtractCommand(CLI::App& app, int& status);
+void addCheckCommand(CLI::App& app, int& status);
 
 // Whole small files (scripts), and one-line errors.
 std::optional<std::string> readText(const std::string& path);

@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "Compiler.h"
+#include "PackCheck.h"
 #include "PackWriter.h"
 #include "setup/InstallPack.h"
 
@@ -82,15 +83,6 @@ int runPack(const PackOptions& o) {
   return 0;
 }
 
-const char* statusText(std::int32_t status) {
-  switch (status) {
-    case setup::kPackCannotOpen: return "cannot be opened";
-    case setup::kPackInvalid: return "is not a pack volume (wrong signature, or a directory past its end)";
-    case setup::kPackNoMemory: return "has a directory too large to read";
-    default: return "cannot be read";
-  }
-}
-
 struct ListOptions {
   std::string pack;
   std::string entry;
@@ -114,22 +106,51 @@ int eachVolume(const std::string& given, Visit visit) {
     const std::string path = volumePath(base, v);
     if (v > 0 && !std::filesystem::exists(path)) return 0;
     auto pack = setup::InstallPack::open(path);
-    if (pack->status != setup::kPackOk) return fail(path + " " + statusText(pack->status));
+    if (pack->status != setup::kPackOk) return fail(path + " " + packStatusText(pack->status));
     if (int r = visit(v, path, *pack)) return r;
   }
   return 0;
 }
 
-int runList(const ListOptions& o) {
-  return eachVolume(o.pack, [](int, const std::string& path, setup::InstallPack& pack) {
-    std::cout << path << ": " << pack.recordCount << (pack.recordCount == 1 ? " entry\n" : " entries\n");
-    for (const setup::DirectoryRecord& r : pack.directory) {
-      std::cout << "  " << r.name() << "  offset " << r.offset() << "  size " << r.size() << flagText(r.flags());
-      if (std::uint64_t{r.offset()} + r.size() > pack.volumeLength) std::cout << "  (past the end of the volume)";
-      std::cout << "\n";
+void listRecords(const std::vector<setup::DirectoryRecord>& records, std::uint64_t volumeLength,
+                 const setup::InstallPack* pack) {
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const setup::DirectoryRecord& r = records[i];
+    std::cout << "  " << r.name() << "  offset " << r.offset() << "  size " << r.size() << flagText(r.flags());
+    if (std::uint64_t{r.offset()} + r.size() > volumeLength) std::cout << "  (past the end of the volume)";
+    if (pack) {
+      const std::int32_t found = pack->lookUp(r.name());
+      if (found >= 0 && static_cast<std::size_t>(found) != i)
+        std::cout << "  (hidden by \"" << pack->directory[static_cast<std::size_t>(found)].name() << "\")";
     }
-    return 0;
-  });
+    std::cout << "\n";
+  }
+}
+
+// Lists every volume as far as it can be read, damaged ones too; the exit
+// status tells whether the pack is sound, as an archiver's does.
+int runList(const ListOptions& o) {
+  const std::string base = packBase(o.pack);
+  for (int v = 0; v < kMaxVolumes; ++v) {
+    const std::string path = volumePath(base, v);
+    if (v > 0 && !std::filesystem::exists(path)) break;
+    auto pack = setup::InstallPack::open(path);
+    if (pack->status == setup::kPackOk) {
+      std::cout << path << ": " << pack->recordCount << (pack->recordCount == 1 ? " entry\n" : " entries\n");
+      listRecords(pack->directory, pack->volumeLength, pack.get());
+      continue;
+    }
+    std::vector<setup::DirectoryRecord> records;
+    std::uint64_t declared = 0;
+    if (!salvageDirectory(path, &records, &declared)) continue;  // nothing to list
+    std::error_code ec;
+    const std::uint64_t length = std::filesystem::file_size(path, ec);
+    std::cout << path << ": directory cut short: " << records.size() << " of " << declared << " records\n";
+    listRecords(records, ec ? 0 : length, nullptr);
+  }
+  std::cout.flush();
+  if (auto fault = checkPack(base, false)) return fail(describe(*fault));
+  return 0;
 }
 
 int runExtract(const ListOptions& o) {

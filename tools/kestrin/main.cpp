@@ -1,5 +1,5 @@
-// kestrin: compiles installation scripts and builds, lists and unpacks
-// install packs.
+// kestrin: compiles installation scripts and builds, lists, unpacks and
+// checks install packs.
 #include <CLI/CLI.hpp>
 
 #include <string>
@@ -7,7 +7,7 @@
 #include "Commands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"kestrin makes install packs: it compiles installation scripts and builds, lists and unpacks packs.",
+  CLI::App app{"kestrin makes install packs: it compiles installation scripts and builds, lists, unpacks and checks packs.",
                "kestrin"};
   app.require_subcommand(1);
   app.failure_message([](const CLI::App*, const CLI::Error& e) { return "kestrin: " + std::string(e.what()) + "\n"; });
@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   kestrin::addPackCommand(app, status);
   kestrin::addListCommand(app, status);
   kestrin::addExtractCommand(app, status);
+  kestrin::addCheckCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,5 +1,7 @@
 #include "Bytecode.h"
 
+#include "setup/Bytecode.h"
+
 namespace kestrin {
 
 void appendBytes(Bytes& out, const Bytes& more) {
@@ -18,25 +20,25 @@ void put32(Bytes& out, std::uint32_t v) {
 }
 
 void tokenString(Bytes& tokens, std::string_view text) {
-  tokens.push_back(0xFB);
+  tokens.push_back(setup::kTokenString);
   put16(tokens, static_cast<std::uint32_t>(text.size()));
   for (char c : text) tokens.push_back(static_cast<std::uint8_t>(c));
 }
 
 void tokenNumber(Bytes& tokens, std::int32_t value) {
-  tokens.push_back(0xFE);
+  tokens.push_back(setup::kTokenNumber);
   tokens.push_back(0);
   put32(tokens, static_cast<std::uint32_t>(value));
 }
 
 void tokenVariable(Bytes& tokens, std::uint16_t index) {
-  tokens.push_back(0xFD);
+  tokens.push_back(setup::kTokenVariable);
   tokens.push_back(0);
   put16(tokens, index);
 }
 
 void tokenOperator(Bytes& tokens, std::uint8_t op) {
-  tokens.push_back(0xFC);
+  tokens.push_back(setup::kTokenOperator);
   tokens.push_back(0);
   tokens.push_back(op);
 }
@@ -80,13 +82,13 @@ Bytes bodyStatement(std::uint8_t opcode, const Bytes& body) {
 }
 
 Bytes gotoStatement(std::uint16_t target) {
-  Bytes out{0x80};
+  Bytes out{setup::kOpGoto};
   put16(out, target);
   return out;
 }
 
 Bytes ifNotStatement(std::uint16_t target, const Bytes& expr) {
-  Bytes out{0x81};
+  Bytes out{setup::kOpIfNot};
   put16(out, target);
   appendBytes(out, expr);
   return out;
@@ -96,7 +98,7 @@ Bytes loadEntryStatement(std::uint16_t variable, const Bytes& expr) {
   Bytes body{0, 0, 0};
   put16(body, variable);
   appendBytes(body, expr);
-  return bodyStatement(0x93, body);
+  return bodyStatement(setup::kOpLoadEntry, body);
 }
 
 Bytes element(const Bytes& content) {

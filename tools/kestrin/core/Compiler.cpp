@@ -4,13 +4,13 @@
 #include <optional>
 #include <vector>
 
+#include "Language.h"
 #include "Lexer.h"
 
 namespace kestrin {
 namespace {
 
-constexpr const char* kSystemNames[] = {"StartDir",  "WindowsDir", "SystemDir", "LogName",  "ProgramInstance", "FreeSpace",
-                                        "DriveType", "SourceDir",  "BackupDir", "BackupOn", "LogTarget",       "MoveLog"};
+using namespace setup;  // the bytecode's codes
 
 struct Failure {
   std::string message;
@@ -77,8 +77,8 @@ class Compiler {
   std::optional<std::uint16_t> variable(const std::string& n) const {
     auto it = vars_.find(n);
     if (it != vars_.end()) return it->second;
-    for (int k = 0; k < 12; ++k)
-      if (n == kSystemNames[k]) return static_cast<std::uint16_t>((k + 1) * 256);
+    for (int k = 0; k < kSystemVarCount; ++k)
+      if (n == kSystemVarNames[k]) return systemVarIndex(static_cast<SystemVar>(k));
     return std::nullopt;
   }
   void primary(Bytes& out) {
@@ -110,27 +110,19 @@ class Compiler {
     } else if (isPunct("-") || isPunct("!")) {
       const bool negate = next().text == "-";
       unary(out);
-      tokenOperator(out, negate ? 28 : 26);
+      tokenOperator(out, negate ? kOpNegate : kOpNot);
     } else {
       primary(out);
     }
   }
   // Binary levels, loosest first.
   void binary(Bytes& out, int level) {
-    static const std::vector<std::vector<std::pair<const char*, std::uint8_t>>> levels = {
-        {{"||", 2}},
-        {{"&&", 4}},
-        {{"==", 6}, {"!=", 8}},
-        {{"<", 10}, {">", 12}, {"<=", 14}, {">=", 16}},
-        {{"+", 18}, {"-", 20}},
-        {{"*", 22}, {"/", 24}},
-    };
-    if (level == static_cast<int>(levels.size())) return unary(out);
+    if (level == kBinaryLevels) return unary(out);
     binary(out, level + 1);
     for (;;) {
       std::optional<std::uint8_t> op;
-      for (const auto& [text, code] : levels[static_cast<std::size_t>(level)])
-        if (isPunct(text)) op = code;
+      for (const BinaryOperator& b : kBinaryOperators)
+        if (b.level == level && isPunct(std::string(b.symbol).c_str())) op = b.code;
       if (!op) return;
       next();
       binary(out, level + 1);
@@ -143,12 +135,12 @@ class Compiler {
       const Token& target = peek();
       auto v = variable(target.text);
       if (!v) fail("unknown variable \"" + target.text + "\"", target);
-      if (*v >= 256) fail("system variables cannot be assigned", target);
+      if (*v >= kFirstSystemIndex) fail("system variables cannot be assigned", target);
       next();
       next();
       tokenVariable(out, *v);
       expr(out);
-      tokenOperator(out, 0);
+      tokenOperator(out, kOpAssign);
       return;
     }
     binary(out, 0);
@@ -175,7 +167,7 @@ class Compiler {
     const Token& tok = peek();
     fixups_[at] = Fixup{name(), tok.line, tok.column};
   }
-  std::uint8_t codeByte(const std::map<std::string, std::uint8_t>& words, const char* what) {
+  std::uint8_t codeByte(std::span<const Word> words, const char* what) {
     const Token& tok = peek();
     if (isName("code")) {
       next();
@@ -186,24 +178,21 @@ class Compiler {
       return n;
     }
     if (tok.kind == Token::Name) {
-      auto it = words.find(tok.text);
-      if (it != words.end()) {
+      if (auto code = codeOf(words, tok.text)) {
         next();
-        return it->second;
+        return *code;
       }
     }
     fail(std::string("expected ") + what, tok);
   }
   Bytes exprElement() { return element(expression()); }
   Bytes styleElement() {
-    static const std::map<std::string, std::uint8_t> words = {{"arial", 0}, {"bold", 1},   {"italic", 2},
-                                                               {"times", 4}, {"system", 8}, {"default_face", 12}};
     std::uint8_t style = 0;
     for (;;) {
       if (peek().kind == Token::Number && peek().number <= 255) {
         style |= static_cast<std::uint8_t>(next().number);
       } else {
-        style |= codeByte(words, "a style word");
+        style |= codeByte(kStyleWords, "a style word");
       }
       if (!isPunct("|")) break;
       next();
@@ -212,15 +201,13 @@ class Compiler {
   }
   void background() {
     Bytes body;
-    static const std::map<std::string, std::uint8_t> kinds = {{"gradient", 0}, {"title", 2}, {"subtitle", 3}, {"footer", 4}};
     do {
       const Token& tok = peek();
-      const std::string word = name();
-      auto it = kinds.find(word);
-      if (it == kinds.end()) fail("expected gradient, title, subtitle or footer", tok);
-      appendBytes(body, {0, 0, it->second});
+      const auto kind = codeOf(kBackgroundWords, name());
+      if (!kind) fail("expected gradient, title, subtitle or footer", tok);
+      appendBytes(body, {0, 0, *kind});
       expect("(");
-      if (it->second == 0) {
+      if (*kind == kItemGradient) {
         for (int i = 0; i < 6; ++i) {
           if (i) expect(",");
           append(body, exprElement());
@@ -238,7 +225,7 @@ class Compiler {
       if (!isPunct(",")) break;
       next();
     } while (true);
-    emit(bodyStatement(0x87, body));
+    emit(bodyStatement(kOpBackground, body));
   }
   static void append(Bytes& to, const Bytes& more) { appendBytes(to, more); }
   std::uint16_t scriptVariable() {
@@ -248,36 +235,30 @@ class Compiler {
     return *v;
   }
   void dialog() {
-    static const std::map<std::string, std::uint8_t> kinds = {
-        {"message", 0}, {"info", 1}, {"input", 2}, {"progress", 3}, {"path", 4}};
-    static const std::map<std::string, std::uint8_t> icons = {
-        {"stop", '0'}, {"exclamation", '1'}, {"information", '2'}, {"question", '3'}};
-    static const std::map<std::string, std::uint8_t> buttons = {{"okcancel", '@'}, {"yesno", 'A'}};
-    static const std::map<std::string, std::uint8_t> shows = {{"show", 0x80}, {"hide", 0x81}};
     const Token& tok = peek();
-    auto it = kinds.find(name());
-    if (it == kinds.end()) fail("expected message, info, input, progress or path", tok);
-    Bytes body{it->second};
+    const auto kind = codeOf(kDialogWords, name());
+    if (!kind) fail("expected message, info, input, progress or path", tok);
+    Bytes body{*kind};
     expect("(");
-    if (it->second == 0) {
-      append(body, element({codeByte(icons, "an icon")}));
+    if (*kind == kDialogMessage) {
+      append(body, element({codeByte(kIconWords, "an icon")}));
       expect(",");
       append(body, exprElement());
       expect(",");
       append(body, exprElement());
       expect(",");
-      append(body, element({codeByte(buttons, "okcancel or yesno")}));
+      append(body, element({codeByte(kButtonWords, "okcancel or yesno")}));
       expect(",");
       append(body, exprElement());
-    } else if (it->second == 3) {
-      append(body, element({codeByte(shows, "show or hide")}));
+    } else if (*kind == kDialogProgress) {
+      append(body, element({codeByte(kShowWords, "show or hide")}));
       for (int i = 0; i < 3; ++i) {
         expect(",");
         append(body, exprElement());
       }
     } else {
       // The picture: a script variable holding a loaded bitmap, or none.
-      std::uint16_t picture = 0x100;
+      std::uint16_t picture = kNoPicture;
       if (isName("nopicture")) {
         next();
       } else {
@@ -292,23 +273,23 @@ class Compiler {
         next();
         const std::uint16_t v = scriptVariable();
         expect(")");
-        append(body, element({0xFC, static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}));
+        append(body, element({kTextFromVariable, static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}));
       } else {
-        // The front end reads a text element whose first byte is 0xFC as a
-        // variable reference; an expression whose count starts so would be
-        // misread.
+        // The front end reads a text element whose first byte is the
+        // variable marker as a variable reference; an expression whose count
+        // starts so would be misread.
         const Token& at = peek();
         const Bytes text = expression();
-        if (text[0] == 0xFC) fail("this text expression is 252 bytes (mod 256) long; make it a little longer or shorter", at);
+        if (text[0] == kTextFromVariable) fail("this text expression is 252 bytes (mod 256) long; make it a little longer or shorter", at);
         append(body, element(text));
       }
       expect(",");
-      append(body, element({codeByte(buttons, "okcancel or yesno")}));
+      append(body, element({codeByte(kButtonWords, "okcancel or yesno")}));
       expect(",");
       append(body, exprElement());
     }
     expect(")");
-    emit(bodyStatement(0x88, body));
+    emit(bodyStatement(kOpDialog, body));
   }
 
   void statement() {
@@ -325,29 +306,30 @@ class Compiler {
     }
     if (tok.kind != Token::Name) fail("expected a statement", tok);
     const std::string& w = tok.text;
-    static const std::map<std::string, std::uint8_t> single = {{"eval", 0x82},   {"logtext", 0x86}, {"mkdir", 0x89},
-                                                               {"rmdir", 0x8A},  {"run", 0x8F},     {"backup", 0x90},
-                                                               {"driveinfo", 0x95}};
+    const StatementInfo* info = nullptr;
+    for (const StatementInfo& s : kStatements)
+      if (w == s.name) info = &s;
+    const auto is = [&](Opcode op) { return info && info->opcode == op; };
     if (w == "number" || w == "string") {
       next();
       do {
         const Token& at = peek();
         const std::string n = name();
         if (variable(n)) fail("\"" + n + "\" is already a variable", at);
-        if (vars_.size() == 256) fail("at most 256 variables", at);
+        if (vars_.size() == kFirstSystemIndex) fail("at most 256 variables", at);
         vars_.emplace(n, static_cast<std::uint16_t>(types_.size()));
         types_.push_back(w == "string" ? 1 : 0);
         if (!isPunct(",")) break;
         next();
       } while (true);
-    } else if (auto it = single.find(w); it != single.end() && !isPunct("=", 1)) {
+    } else if (info && info->layout == Layout::Expression && !isPunct("=", 1)) {
       next();
-      emit(exprStatement(it->second, expression()));
-    } else if (w == "goto") {
+      emit(exprStatement(info->opcode, expression()));
+    } else if (is(kOpGoto)) {
       next();
       emit(gotoStatement(0));
       jumpTo(code_.size() - 2);
-    } else if (w == "ifnot") {
+    } else if (is(kOpIfNot)) {
       next();
       const Bytes cond = expression();
       if (!isName("goto")) fail("expected goto", peek());
@@ -385,13 +367,13 @@ class Compiler {
       emit(gotoStatement(top));
       patch(at, here());
       return endOfStatement();
-    } else if (w == "copy" || w == "scopy") {
+    } else if (is(kOpCopy) || w == "scopy") {
       next();
-      std::uint8_t kind = w == "scopy" ? 2 : 0;
-      if (w == "copy" && isName("nolog")) {
+      std::uint8_t kind = is(kOpCopy) ? kCopyLogged : kCopyShared;
+      if (is(kOpCopy) && isName("nolog")) {
         next();
-        kind = 1;
-      } else if (w == "copy" && isName("kind")) {
+        kind = kCopyUnlogged;
+      } else if (is(kOpCopy) && isName("kind")) {
         next();
         if (peek().kind != Token::Number || peek().number > 255) fail("expected a byte", peek());
         kind = static_cast<std::uint8_t>(next().number);
@@ -400,37 +382,36 @@ class Compiler {
       append(body, expression());
       expect(",");
       append(body, expression());
-      emit(bodyStatement(0x8B, body));
-    } else if (w == "setreg") {
+      emit(bodyStatement(kOpCopy, body));
+    } else if (is(kOpSetReg)) {
       next();
-      static const std::map<std::string, std::uint8_t> roots = {{"HKCR", 0}, {"HKCU", 1}, {"HKLM", 2}, {"HKU", 3}};
-      Bytes body{codeByte(roots, "HKCR, HKCU, HKLM or HKU")};
+      Bytes body{codeByte(kRootWords, "HKCR, HKCU, HKLM or HKU")};
       for (int i = 0; i < 3; ++i) {
         if (i) expect(",");
         append(body, expression());
       }
-      emit(bodyStatement(0x83, body));
-    } else if (w == "shortcut" || w == "uninstallreg") {
+      emit(bodyStatement(kOpSetReg, body));
+    } else if (info && info->layout == Layout::Expressions) {  // shortcut, uninstallreg
       next();
       Bytes body;
-      for (int i = 0; i < (w == "shortcut" ? 4 : 2); ++i) {
+      for (int i = 0; i < info->operands; ++i) {
         if (i) expect(",");
         append(body, expression());
       }
-      emit(bodyStatement(w == "shortcut" ? 0x91 : 0x92, body));
-    } else if (w == "loadentry") {
+      emit(bodyStatement(info->opcode, body));
+    } else if (is(kOpLoadEntry)) {
       next();
       const std::uint16_t v = scriptVariable();
-      if (v >= 256) fail("loadentry needs a script variable", tok);
+      if (v >= kFirstSystemIndex) fail("loadentry needs a script variable", tok);
       expect(",");
       emit(loadEntryStatement(v, expression()));
-    } else if (w == "abort") {
+    } else if (is(kOpAbort)) {
       next();
-      emit({0x94});
-    } else if (w == "background") {
+      emit({kOpAbort});
+    } else if (is(kOpBackground)) {
       next();
       background();
-    } else if (w == "dialog") {
+    } else if (is(kOpDialog)) {
       next();
       dialog();
     } else if (w == "bytes") {
@@ -442,7 +423,7 @@ class Compiler {
         next();
       } while (true);
     } else if (variable(w)) {
-      emit(exprStatement(0x82, expression()));
+      emit(exprStatement(kOpEval, expression()));
     } else {
       fail("unknown statement \"" + w + "\"", tok);
     }

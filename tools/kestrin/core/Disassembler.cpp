@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "Compiler.h"
+#include "Language.h"
 
 namespace kestrin {
 namespace {
 
-constexpr const char* kSystemNames[] = {"StartDir",  "WindowsDir", "SystemDir", "LogName",  "ProgramInstance", "FreeSpace",
-                                        "DriveType", "SourceDir",  "BackupDir", "BackupOn", "LogTarget",       "MoveLog"};
+using namespace setup;  // the bytecode's codes
 
 using Span = std::span<const std::uint8_t>;
 
@@ -42,7 +42,9 @@ class Printer {
 
   std::optional<std::string> variable(std::uint16_t index) const {
     if (index < n_) return "v" + std::to_string(index);
-    if (index >= 256 && index % 256 == 0 && index / 256 <= 12) return std::string(kSystemNames[index / 256 - 1]);
+    // Only the index the compiler makes for a system variable has a name.
+    if (index % 256 == 0)
+      if (auto name = systemVarName(index)) return std::string(*name);
     return std::nullopt;
   }
 
@@ -57,50 +59,49 @@ class Printer {
       bool plainVariable;
     };
     std::vector<Item> stack;
-    static const std::map<std::uint8_t, const char*> ops = {{2, "||"},  {4, "&&"}, {6, "=="},  {8, "!="},
-                                                            {10, "<"},  {12, ">"}, {14, "<="}, {16, ">="},
-                                                            {18, "+"},  {20, "-"}, {22, "*"},  {24, "/"}};
     std::size_t i = 2;
     while (i < count + 2) {
       const std::size_t left = count + 2 - i;
       const std::uint8_t code = b[i];
-      if (code == 0xFB) {
+      if (code == kTokenString) {
         if (left < 3 || le16(&b[i + 1]) > left - 3) return std::nullopt;
         const std::size_t len = le16(&b[i + 1]);
         stack.push_back({quoted({reinterpret_cast<const char*>(&b[i + 3]), len}), false});
-        i += 3 + len;
-      } else if (code == 0xFE) {
-        if (left < 6 || b[i + 1] != 0) return std::nullopt;
+        i += kStringTokenHead + len;
+      } else if (code == kTokenNumber) {
+        if (left < kNumberTokenSize || b[i + 1] != 0) return std::nullopt;
         const auto v = static_cast<std::int32_t>(static_cast<std::uint32_t>(le16(&b[i + 2])) |
                                                  static_cast<std::uint32_t>(le16(&b[i + 4])) << 16);
         stack.push_back({std::to_string(v), false});
-        i += 6;
-      } else if (code == 0xFD) {
-        if (left < 4 || b[i + 1] != 0) return std::nullopt;
+        i += kNumberTokenSize;
+      } else if (code == kTokenVariable) {
+        if (left < kVariableTokenSize || b[i + 1] != 0) return std::nullopt;
         auto name = variable(le16(&b[i + 2]));
         if (!name) return std::nullopt;
         stack.push_back({*name, true});
-        i += 4;
-      } else if (code == 0xFC) {
-        if (left < 3 || b[i + 1] != 0) return std::nullopt;
+        i += kVariableTokenSize;
+      } else if (code == kTokenOperator) {
+        if (left < kOperatorTokenSize || b[i + 1] != 0) return std::nullopt;
         const std::uint8_t op = b[i + 2];
-        i += 3;
-        if (op == 26 || op == 28) {
+        i += kOperatorTokenSize;
+        if (op == kOpNot || op == kOpNegate) {
           if (stack.empty()) return std::nullopt;
-          stack.back() = {std::string(op == 26 ? "!(" : "-(") + stack.back().text + ")", false};
+          stack.back() = {std::string(op == kOpNot ? "!(" : "-(") + stack.back().text + ")", false};
           continue;
         }
         if (stack.size() < 2) return std::nullopt;
         Item right = stack.back();
         stack.pop_back();
         Item& l = stack.back();
-        if (op == 0) {
+        if (op == kOpAssign) {
           if (!l.plainVariable || l.text.size() < 2 || l.text[0] != 'v') return std::nullopt;
           l = {"(" + l.text + " = " + right.text + ")", false};
         } else {
-          auto it = ops.find(op);
-          if (it == ops.end()) return std::nullopt;
-          l = {"(" + l.text + " " + it->second + " " + right.text + ")", false};
+          const BinaryOperator* found = nullptr;
+          for (const BinaryOperator& bo : kBinaryOperators)
+            if (bo.code == op) found = &bo;
+          if (!found) return std::nullopt;
+          l = {"(" + l.text + " " + std::string(found->symbol) + " " + right.text + ")", false};
         }
       } else {
         return std::nullopt;
@@ -139,27 +140,25 @@ class Printer {
     if (!e || size != c->size()) return std::nullopt;
     return e;
   }
-  static std::optional<std::string> codeElement(Span& b, const std::map<std::uint8_t, const char*>& words) {
+  static std::optional<std::string> codeElement(Span& b, std::span<const Word> words) {
     auto c = element(b);
     if (!c || c->size() != 1) return std::nullopt;
-    auto it = words.find((*c)[0]);
-    if (it != words.end()) return std::string(it->second);
+    if (auto word = wordOf(words, (*c)[0])) return std::string(*word);
     return "code(" + std::to_string((*c)[0]) + ")";
   }
 
   std::optional<std::string> background(Span b) const {
     std::string out = "background ";
-    static const std::map<std::uint8_t, const char*> kinds = {{0, "gradient"}, {2, "title"}, {3, "subtitle"}, {4, "footer"}};
     bool first = true;
     while (!b.empty()) {
-      if (b.size() < 3 || b[0] || b[1] || !kinds.count(b[2])) return std::nullopt;
+      if (b.size() < 3 || b[0] || b[1] || !wordOf(kBackgroundWords, b[2])) return std::nullopt;
       const std::uint8_t kind = b[2];
       b = b.subspan(3);
-      out += std::string(first ? "" : ", ") + kinds.at(kind) + "(";
+      out += std::string(first ? "" : ", ") + std::string(*wordOf(kBackgroundWords, kind)) + "(";
       first = false;
       std::vector<std::string> parts;
       for (int k = 0; k < 6; ++k) {
-        if (kind != 0 && k == 1) {
+        if (kind != kItemGradient && k == 1) {
           auto c = element(b);
           if (!c || c->size() != 1) return std::nullopt;
           parts.push_back(std::to_string((*c)[0]));
@@ -177,29 +176,24 @@ class Printer {
   }
 
   std::optional<std::string> dialog(Span b) const {
-    if (b.empty() || b[0] > 4) return std::nullopt;
-    static const char* const kinds[] = {"message", "info", "input", "progress", "path"};
-    static const std::map<std::uint8_t, const char*> icons = {
-        {'0', "stop"}, {'1', "exclamation"}, {'2', "information"}, {'3', "question"}};
-    static const std::map<std::uint8_t, const char*> buttons = {{'@', "okcancel"}, {'A', "yesno"}};
-    static const std::map<std::uint8_t, const char*> shows = {{0x80, "show"}, {0x81, "hide"}};
+    if (b.empty() || !wordOf(kDialogWords, b[0])) return std::nullopt;
     const std::uint8_t kind = b[0];
     b = b.subspan(1);
     std::vector<std::optional<std::string>> parts;
-    if (kind == 0) {
-      parts.push_back(codeElement(b, icons));
+    if (kind == kDialogMessage) {
+      parts.push_back(codeElement(b, kIconWords));
       parts.push_back(exprElement(b));
       parts.push_back(exprElement(b));
-      parts.push_back(codeElement(b, buttons));
+      parts.push_back(codeElement(b, kButtonWords));
       parts.push_back(exprElement(b));
-    } else if (kind == 3) {
-      parts.push_back(codeElement(b, shows));
+    } else if (kind == kDialogProgress) {
+      parts.push_back(codeElement(b, kShowWords));
       for (int k = 0; k < 3; ++k) parts.push_back(exprElement(b));
     } else {
       auto pic = element(b);
       if (!pic || pic->size() != 3 || (*pic)[0] != 0) return std::nullopt;
       const std::uint16_t index = le16(pic->data() + 1);
-      if (index == 0x100) {
+      if (index == kNoPicture) {
         parts.push_back("nopicture");
       } else if (index < n_) {
         parts.push_back(variable(index));
@@ -209,7 +203,7 @@ class Printer {
       parts.push_back(exprElement(b));
       Span probe = b;
       auto text = element(probe);
-      if (text && text->size() == 3 && (*text)[0] == 0xFC) {
+      if (text && text->size() == 3 && (*text)[0] == kTextFromVariable) {
         const std::uint16_t v = le16(text->data() + 1);
         if (v >= n_) return std::nullopt;
         parts.push_back("entry(v" + std::to_string(v) + ")");
@@ -217,11 +211,11 @@ class Printer {
       } else {
         parts.push_back(exprElement(b));
       }
-      parts.push_back(codeElement(b, buttons));
+      parts.push_back(codeElement(b, kButtonWords));
       parts.push_back(exprElement(b));
     }
     if (!b.empty()) return std::nullopt;
-    std::string out = std::string("dialog ") + kinds[kind] + "(";
+    std::string out = "dialog " + std::string(*wordOf(kDialogWords, kind)) + "(";
     for (std::size_t k = 0; k < parts.size(); ++k) {
       if (!parts[k]) return std::nullopt;
       out += (k ? ", " : "") + *parts[k];
@@ -278,46 +272,50 @@ bool disassembleScript(const Bytes& entry, std::string* text, std::string* error
     line.pc = pc;
     const Span at = code.subspan(pc);
     const std::uint8_t op = at[0];
-    static const std::map<std::uint8_t, const char*> single = {{0x82, "eval"},   {0x86, "logtext"}, {0x89, "mkdir"},
-                                                               {0x8A, "rmdir"},  {0x8F, "run"},     {0x90, "backup"},
-                                                               {0x95, "driveinfo"}};
+    const StatementInfo* info = statementInfo(op);
     line.size = 1;
-    if (op == 0x80 && at.size() >= 3) {
+    if (!info) {
+      // Not a statement: one raw byte.
+    } else if (op == kOpGoto && at.size() >= 3) {
       line.size = 3;
       line.target = le16(&at[1]);
-      line.jumpPrefix = "goto ";
-    } else if (op == 0x81 && at.size() >= 5) {
+      line.jumpPrefix = std::string(info->name) + " ";
+    } else if (op == kOpIfNot && at.size() >= 5) {
       std::size_t size = 0;
       if (auto e = p.expression(at.subspan(3), &size)) {
         line.size = 3 + size;
         line.target = le16(&at[1]);
-        line.jumpPrefix = "ifnot " + *e + " goto ";
+        line.jumpPrefix = std::string(info->name) + " " + *e + " goto ";
       }
-    } else if (op == 0x94) {
-      line.text = "abort";
-    } else if (op >= 0x80 && op <= 0x95 && at.size() >= 3 && le16(&at[1]) <= at.size() - 3) {
+    } else if (op == kOpAbort) {
+      line.text = info->name;
+    } else if (info->layout != Layout::Jump && info->layout != Layout::JumpIf && at.size() >= 3 &&
+               le16(&at[1]) <= at.size() - 3) {
       line.size = 3 + le16(&at[1]);
       const Span body = at.subspan(3, line.size - 3);
+      const std::string name(info->name);
       std::optional<std::string> t;
-      if (auto it = single.find(op); it != single.end()) {
+      if (info->layout == Layout::Expression) {
         std::size_t size = 0;
-        if (auto e = p.expression(at.subspan(1, line.size - 1), &size)) t = std::string(it->second) + " " + *e;
-      } else if (op == 0x8B && !body.empty()) {
+        if (auto e = p.expression(at.subspan(1, line.size - 1), &size)) t = name + " " + *e;
+      } else if (op == kOpCopy && !body.empty()) {
         const std::uint8_t kind = body[0];
-        if (auto e = p.expressions(body.subspan(1), 2))
-          t = (kind == 0 ? "copy " : kind == 1 ? "copy nolog " : kind == 2 ? "scopy " : "copy kind " + std::to_string(kind) + " ") + *e;
-      } else if (op == 0x83 && !body.empty() && body[0] <= 3) {
-        static const char* const roots[] = {"HKCR", "HKCU", "HKLM", "HKU"};
-        if (auto e = p.expressions(body.subspan(1), 3)) t = std::string("setreg ") + roots[body[0]] + " " + *e;
-      } else if (op == 0x91) {
-        if (auto e = p.expressions(body, 4)) t = "shortcut " + *e;
-      } else if (op == 0x92) {
-        if (auto e = p.expressions(body, 2)) t = "uninstallreg " + *e;
-      } else if (op == 0x93 && body.size() >= 5 && !body[0] && !body[1] && !body[2] && le16(&body[3]) < n) {
-        if (auto e = p.expressions(body.subspan(5), 1)) t = "loadentry v" + std::to_string(le16(&body[3])) + ", " + *e;
-      } else if (op == 0x87) {
+        if (auto e = p.expressions(body.subspan(1), info->operands))
+          t = (kind == kCopyLogged     ? "copy "
+               : kind == kCopyUnlogged ? "copy nolog "
+               : kind == kCopyShared   ? "scopy "
+                                       : "copy kind " + std::to_string(kind) + " ") +
+              *e;
+      } else if (op == kOpSetReg && !body.empty() && wordOf(kRootWords, body[0])) {
+        if (auto e = p.expressions(body.subspan(1), info->operands))
+          t = name + " " + std::string(*wordOf(kRootWords, body[0])) + " " + *e;
+      } else if (info->layout == Layout::Expressions) {
+        if (auto e = p.expressions(body, info->operands)) t = name + " " + *e;
+      } else if (op == kOpLoadEntry && body.size() >= 5 && !body[0] && !body[1] && !body[2] && le16(&body[3]) < n) {
+        if (auto e = p.expressions(body.subspan(5), 1)) t = name + " v" + std::to_string(le16(&body[3])) + ", " + *e;
+      } else if (op == kOpBackground) {
         t = p.background(body);
-      } else if (op == 0x88) {
+      } else if (op == kOpDialog) {
         t = p.dialog(body);
       }
       if (t) {

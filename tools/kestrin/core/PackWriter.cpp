@@ -7,11 +7,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "setup/InstallPack.h"
+
 namespace kestrin {
 namespace {
 
-constexpr std::uint64_t kHeader = 7;
-constexpr std::uint64_t kRecord = 41;
+constexpr std::uint64_t kHeader = setup::kVolumeHeaderSize;
+constexpr std::uint64_t kRecord = setup::kRecordSize;
 
 bool sizeOf(const PackInput& in, std::uint64_t* size, std::string* error) {
   if (in.path.empty()) {
@@ -62,13 +64,18 @@ bool planPack(const std::vector<PackInput>& inputs, std::uint64_t volumeSize, Pa
     *error = "a volume must hold at least " + std::to_string(kMinVolumeSize) + " bytes";
     return false;
   }
+  if (inputs.size() > 1 && volumeSize < kHeader + 2 * kRecord + 1) {
+    // The end of one entry and the record of the next share a volume.
+    *error = "a volume of a pack with several entries must hold at least " + std::to_string(kHeader + 2 * kRecord + 1) + " bytes";
+    return false;
+  }
   if (inputs.empty()) {
     *error = "a pack needs at least one entry";
     return false;
   }
   std::unordered_set<std::string_view> names;
   for (const PackInput& in : inputs) {
-    if (in.name.empty() || in.name.size() > 32 || in.name.find('\0') != std::string::npos) {
+    if (in.name.empty() || in.name.size() > setup::kNameSize || in.name.find('\0') != std::string::npos) {
       *error = "entry name \"" + in.name + "\" must have 1 to 32 bytes";
       return false;
     }
@@ -84,25 +91,38 @@ bool planPack(const std::vector<PackInput>& inputs, std::uint64_t volumeSize, Pa
     if (!sizeOf(inputs[i], &left, error)) return false;
     std::uint64_t from = 0;
     std::uint8_t continuation = 0;
+    const bool last = i + 1 == inputs.size();
     for (;;) {
       auto& parts = plan->volumes.back();
       const std::uint64_t used = kHeader + kRecord * (parts.size() + 1) + data;
-      const std::uint64_t room = used < volumeSize ? volumeSize - used : 0;
-      if (left <= room) {
+      if (used > volumeSize) {
+        // Every entry but the last leaves room for the next one's record.
+        *error = "volume size too small";
+        return false;
+      }
+      const std::uint64_t room = volumeSize - used;
+      // The installer moves to the next volume only to go on with an entry
+      // split there; so unless it is the last, an entry ends where the next
+      // entry's record still fits, or it is split.
+      if (left <= room && (last || room - left >= kRecord)) {
         parts.push_back({i, from, static_cast<std::uint32_t>(left), static_cast<std::uint8_t>(inputs[i].flags | continuation)});
         data += left;
         break;
       }
-      if (room > 0) {
-        parts.push_back({i, from, static_cast<std::uint32_t>(room),
-                         static_cast<std::uint8_t>(inputs[i].flags | continuation | 0x40)});
-        left -= room;
-        from += room;
-        continuation = 0x20;
-      } else if (parts.empty()) {
-        *error = "volume size too small";
+      if (inputs[i].name == "script") {
+        // The installer loads the script, and no continuation of it.
+        *error = "the entry \"script\" would be split across volumes, but the installer loads only its first part; "
+                 "choose a larger volume size";
         return false;
       }
+      // This volume takes what it can; at least one byte (none of an empty
+      // entry) goes on in the next.
+      const std::uint64_t part = left <= room ? (left > 0 ? left - 1 : 0) : room;
+      parts.push_back({i, from, static_cast<std::uint32_t>(part),
+                       static_cast<std::uint8_t>(inputs[i].flags | continuation | setup::kFlagContinued)});
+      left -= part;
+      from += part;
+      continuation = setup::kFlagContinuation;
       if (plan->volumes.size() == kMaxVolumes) {
         *error = "the pack would need more than 100 volumes; choose a larger volume size";
         return false;
@@ -135,7 +155,7 @@ bool writePack(const std::string& base, const std::vector<PackInput>& inputs, st
     for (const PackPart& p : parts) {
       const std::string& name = inputs[p.input].name;
       head.insert(head.end(), name.begin(), name.end());
-      head.insert(head.end(), 32 - name.size(), 0);
+      head.insert(head.end(), setup::kNameSize - name.size(), 0);
       put32(head, static_cast<std::uint32_t>(offset));
       put32(head, p.size);
       head.push_back(p.flags);

@@ -170,6 +170,16 @@ enum BackgroundItem : std::uint8_t {
   kItemFooter = 4,    // as the title
 };
 
+// The first byte of a text item's style element: bold and italic bits, and
+// the face in the bits of kStyleFaceMask.
+inline constexpr std::uint8_t kStyleBold = 1;
+inline constexpr std::uint8_t kStyleItalic = 2;
+inline constexpr std::uint8_t kStyleFaceMask = 12;
+inline constexpr std::uint8_t kFaceArial = 0;
+inline constexpr std::uint8_t kFaceTimes = 4;
+inline constexpr std::uint8_t kFaceSystem = 8;
+inline constexpr std::uint8_t kFaceDefault = 12;  // the system's default face
+
 // ------------------------------------------------------------ dialog requests
 
 enum DialogKind : std::uint8_t {
