@@ -27,10 +27,6 @@ std::int64_t field(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::int32_t>(v);
 }
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
 bool samePicture(const velmgen::Picture& a, const velmgen::Picture& b) {
   if (a.width != b.width || a.height != b.height || a.pixels != b.pixels) return false;
   if (a.palette.count != b.palette.count) return false;
@@ -52,30 +48,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   velmgen::Picture picture;
   const std::int32_t decoded = velmgen::decodeBmp(picture, bytes);
   if (decoded) {
-    require(picture.width >= 1 && picture.height >= 1);
-    require(picture.pixels.size() == static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
-    require(picture.palette.count >= 0 && picture.palette.count <= 256);
+    FUZZ_REQUIRE(picture.width >= 1 && picture.height >= 1);
+    FUZZ_REQUIRE(picture.pixels.size() == static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+    FUZZ_REQUIRE(picture.palette.count >= 0 && picture.palette.count <= 256);
     velmgen::Picture again;
-    require(velmgen::decodeBmp(again, velmgen::encodeBmp(picture)) == 1);
-    require(samePicture(picture, again));
+    FUZZ_REQUIRE(velmgen::decodeBmp(again, velmgen::encodeBmp(picture)) == 1);
+    FUZZ_REQUIRE(samePicture(picture, again));
   } else {
-    require(picture.width == 0 && picture.height == 0 && picture.pixels.empty());
+    FUZZ_REQUIRE(picture.width == 0 && picture.height == 0 && picture.pixels.empty());
   }
 
   // The preview's path: the file on disk, read back into a section.
   fuzzing::writeHostFile(fuzzing::scratchRoot() / "drive_c" / "windows" / "velmora.bmp", bytes);
   void* section = loadbmp("c:\\windows\\velmora.bmp");
   const platform::BitmapInfo256* header = lastDIB();
-  require(header != nullptr);
+  FUZZ_REQUIRE(header != nullptr);
   if (decoded) {
-    require(section != nullptr && lastBITS() != nullptr);
-    require(header->width == picture.width && header->height == picture.height);
+    FUZZ_REQUIRE(section != nullptr && lastBITS() != nullptr);
+    FUZZ_REQUIRE(header->width == picture.width && header->height == picture.height);
     const std::size_t width = static_cast<std::size_t>(picture.width);
     const std::size_t stride = static_cast<std::size_t>(velmgen::bmpStride(picture.width));
     for (std::size_t y = 0; y < static_cast<std::size_t>(picture.height); ++y)
-      require(std::memcmp(lastBITS() + y * stride, picture.pixels.data() + y * width, width) == 0);
+      FUZZ_REQUIRE(std::memcmp(lastBITS() + y * stride, picture.pixels.data() + y * width, width) == 0);
   } else {
-    require(section == nullptr && lastBITS() == nullptr);
+    FUZZ_REQUIRE(section == nullptr && lastBITS() == nullptr);
   }
   if (section) platform::releaseDibSection(section);
   return 0;

@@ -4,22 +4,20 @@
 // file with the copy loop that follows continued entries into the next
 // volumes. Checks that loaded entries are the size their records say and
 // end in the NUL the engine relies on, that kept entries are loaded once,
-// and that a whole copy of an entry that is not split has its size.
+// that a whole copy of an entry that is not split has its size, and that a
+// pack kestrin's check calls sound loads every entry of its first volume.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "PackCheck.h"
 #include "ScratchRoot.h"
 #include "platform/FileSystem.h"
 #include "setup/InstallPack.h"
 
 namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
 
 constexpr std::string_view kSeparator = "@@NEXT@@";
 constexpr std::int32_t kMostRecords = 32;
@@ -46,12 +44,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setup::VolumeChain& chain = setup::theVolumeChain();
   chain.start("inst");
   std::unique_ptr<setup::InstallPack> pack = setup::InstallPack::open(chain.volumeName);
-  require(pack != nullptr);
+  FUZZ_REQUIRE(pack != nullptr);
   if (pack->status != setup::kPackOk) {
-    require(pack->recordCount == 0 && pack->directory.empty());
+    FUZZ_REQUIRE(pack->recordCount == 0 && pack->directory.empty());
     return 0;
   }
-  require(pack->recordCount >= 1 && static_cast<std::size_t>(pack->recordCount) == pack->directory.size());
+  FUZZ_REQUIRE(pack->recordCount >= 1 && static_cast<std::size_t>(pack->recordCount) == pack->directory.size());
+
+  // A pack kestrin's check calls sound: every record of the first volume
+  // is the one its name finds, and it loads.
+  if (!kestrin::checkPack("inst", false).has_value()) {
+    for (std::int32_t i = 0; i < std::min(pack->recordCount, kMostRecords); ++i) {
+      const std::string name(pack->directory[static_cast<std::size_t>(i)].name());
+      FUZZ_REQUIRE(pack->lookUp(name) == i);
+      FUZZ_REQUIRE(pack->loadEntry(name) != nullptr && pack->status == setup::kPackOk);
+    }
+  }
 
   const std::int32_t records = std::min(pack->recordCount, kMostRecords);
   std::vector<std::string> names;
@@ -64,20 +72,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (at < 0) continue;
     const setup::DirectoryRecord record = pack->directory[static_cast<std::size_t>(at)];
     // The record found is a prefix of the name (compared over 32 bytes).
-    require(std::string_view(name).substr(0, setup::kNameSize).starts_with(record.name()));
+    FUZZ_REQUIRE(std::string_view(name).substr(0, setup::kNameSize).starts_with(record.name()));
     const std::int32_t before = pack->status;
     setup::PackEntry* first = pack->loadEntry(name);
     if (!first) {
-      require(pack->status != setup::kPackOk);
+      FUZZ_REQUIRE(pack->status != setup::kPackOk);
       continue;
     }
-    require(pack->status == before);
-    require(first->size == record.size() && first->data[first->size] == 0);
-    if (record.flags() & setup::kFlagAligned) require(reinterpret_cast<std::uintptr_t>(first->data) % 8 == 0);
+    FUZZ_REQUIRE(pack->status == before);
+    FUZZ_REQUIRE(first->size == record.size() && first->data[first->size] == 0);
+    if (record.flags() & setup::kFlagAligned) FUZZ_REQUIRE(reinterpret_cast<std::uintptr_t>(first->data) % 8 == 0);
     setup::PackEntry* second = pack->loadEntry(name);
-    require(second != nullptr);
-    require((second == first) == ((record.flags() & setup::kFlagKeepLoaded) != 0));
-    require(std::memcmp(first->data, second->data, first->size) == 0);
+    FUZZ_REQUIRE(second != nullptr);
+    FUZZ_REQUIRE((second == first) == ((record.flags() & setup::kFlagKeepLoaded) != 0));
+    FUZZ_REQUIRE(std::memcmp(first->data, second->data, first->size) == 0);
   }
 
   // Copies, each into a file of its own; continued entries walk the chain.
@@ -89,11 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t expected = at >= 0 ? pack->directory[static_cast<std::size_t>(at)].size() : 0;
     const std::int32_t before = pack->status;
     const bool copied = setup::copyEntry(pack, names[i], out);
-    require(chain.continuationPending == 0);
+    FUZZ_REQUIRE(chain.continuationPending == 0);
     if (copied && whole && before == setup::kPackOk) {
       std::vector<std::uint8_t> bytes;
-      require(platform::readFile(out, 1u << 31, &bytes) == platform::kErrorSuccess);
-      require(bytes.size() == expected);
+      FUZZ_REQUIRE(platform::readFile(out, 1u << 31, &bytes) == platform::kErrorSuccess);
+      FUZZ_REQUIRE(bytes.size() == expected);
     }
   }
   if (pack) pack->close();

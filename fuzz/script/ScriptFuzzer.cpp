@@ -5,7 +5,8 @@
 // (each element computed, the last one's variable given an answer). A
 // script that loops for ever is ended after a number of statements. Checks
 // that the run ends, that the log keeps its header and has no record
-// left open, and that the value stack never claims more entries than it has.
+// left open, that a script kestrin's check finds sound runs without an
+// error record, and that the value stack never claims more entries than it has.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "Bytecode.h"
 #include "PackWriter.h"
+#include "ScriptCheck.h"
 #include "ScratchRoot.h"
 #include "platform/FileSystem.h"
 #include "setup/LogFormat.h"
@@ -22,10 +24,6 @@
 #include "setup/UninstallLog.h"
 
 namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
 
 constexpr std::uint64_t kStatementLimit = 4096;
 constexpr int kMostRequests = 256;
@@ -63,7 +61,7 @@ void serveElements(std::span<const std::uint8_t> bytes) {
     const std::size_t size = setup::expressionSize(content);
     if (size != 0 && setup::evalExpression(content.first(size))) {
       const setup::ValueStack& stack = setup::valueStack();
-      require(stack.depth >= 1 && stack.depth <= setup::kStackDepth);
+      FUZZ_REQUIRE(stack.depth >= 1 && stack.depth <= setup::kStackDepth);
       lastVariable = stack.top().variableIndex;
     }
     bytes = bytes.subspan(2 + length);
@@ -93,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   inputs.push_back({"script", "", kestrin::Bytes(data, data + size), 0});
   for (auto& more : otherEntries()) inputs.push_back(std::move(more));
   std::string error;
-  require(kestrin::writePack("inst", inputs, 2048 + size, nullptr, &error));
+  FUZZ_REQUIRE(kestrin::writePack("inst", inputs, 2048 + size, nullptr, &error));
 
   setup::Engine& e = setup::engineState();
   int abortAnswers = 0;
@@ -106,15 +104,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool yes = (abortAnswers++ & 1) != 0;
     return setup::confirmAbortWith(fromUser, [yes] { return yes; });
   };
-  e.frontEnd.progressStep = [](const char* caption, const char* detail) { require(caption && detail); };
+  e.frontEnd.progressStep = [](const char* caption, const char* detail) { FUZZ_REQUIRE(caption && detail); };
   e.frontEnd.askCopyError = [](const char*, const char*, std::uint32_t) { return setup::CopyErrorAnswer::Ignore; };
   e.dryRun = 0;
   e.statementLimit = kStatementLimit;
 
   const std::int32_t started = setup::startEngine();
-  require(setup::createLog(e.baseName) == 1);
+  FUZZ_REQUIRE(setup::createLog(e.baseName) == 1);
   if (started != setup::kStatusRunning) {
-    require(started == setup::kStatusNoScript);
+    FUZZ_REQUIRE(started == setup::kStatusNoScript);
     return 0;
   }
   int requests = 0;
@@ -122,16 +120,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     e.runStatus = setup::kStatusRunning;
     setup::runLoop();
     if (e.runStatus == setup::kStatusEnded) break;
-    require(e.runStatus == setup::kStatusBackground || e.runStatus == setup::kStatusDialog);
+    FUZZ_REQUIRE(e.runStatus == setup::kStatusBackground || e.runStatus == setup::kStatusDialog);
     // Requests do not count as statements of the loop; a script made only of
     // them is ended here.
     if (++requests == kMostRequests) break;
   }
-  require(setup::valueStack().depth <= setup::kStackDepth);
+  FUZZ_REQUIRE(setup::valueStack().depth <= setup::kStackDepth);
 
   std::vector<std::uint8_t> log;
   const std::string path = setup::logPath();
-  if (platform::readFile(path, 1u << 24, &log) == platform::kErrorSuccess)
-    require(endsBetweenRecords(std::string(log.begin(), log.end())));
+  if (platform::readFile(path, 1u << 24, &log) == platform::kErrorSuccess) {
+    const std::string text(log.begin(), log.end());
+    FUZZ_REQUIRE(endsBetweenRecords(text));
+    // A script kestrin's check calls sound never trips the run loop.
+    if (!kestrin::checkScript({data, size}).has_value()) FUZZ_REQUIRE(text.find("*ERROR #") == std::string::npos);
+  }
   return 0;
 }

@@ -24,10 +24,6 @@
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
 constexpr std::string_view kNames[] = {"size_x", "size_y", "colours", "startup", "mode", "seed"};
 // Images this large take seconds to draw; they are loaded but not drawn.
 constexpr std::int64_t kMostPixelsDrawn = 1 << 16;
@@ -44,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const platform::RegKey hkcu = platform::regRoot(platform::RegRoot::CurrentUser);
   platform::regDeleteTree(hkcu, velmgen::kSettingsKey);
   platform::RegKey key;
-  require(platform::regCreateKey(hkcu, velmgen::kSettingsKey, platform::RegAccess::All, &key, nullptr) == 0);
+  FUZZ_REQUIRE(platform::regCreateKey(hkcu, velmgen::kSettingsKey, platform::RegAccess::All, &key, nullptr) == 0);
 
   std::span<const std::uint8_t> in(data, size);
   std::int32_t expected[6] = {64, 64, 256, 1, -1, 0};
@@ -58,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int kind = head & 7;
     if (kind == 0) continue;
     const std::uint32_t type = kind == 1 ? platform::kRegSz : kind == 2 ? platform::kRegBinary : platform::kRegDword;
-    require(platform::regSetValue(key, kNames[i], type, bytes) == 0);
+    FUZZ_REQUIRE(platform::regSetValue(key, kNames[i], type, bytes) == 0);
     // Four bytes or fewer fill the field from its start, whatever the type;
     // more leave the default.
     if (bytes.size() <= 4) {
@@ -71,19 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   velmgen::loadLibrary();
   for (int i = 0; i < 4; ++i) {
     const int index = i;  // getDefs: 0 width, 1 height, 2 colours, 3 log-on flag
-    if (known[i]) require(getDefs(index) == expected[i]);
+    if (known[i]) FUZZ_REQUIRE(getDefs(index) == expected[i]);
   }
   const velmgen::DefsStore& d = velmgen::theDefs;
   const bool usable = velmgen::settingsUsable(d);
   if (!usable || std::int64_t{d.size_x} * d.size_y <= kMostPixelsDrawn) {
     const bool generator = d.mode >= -1 && d.mode <= 7;  // another mode draws nothing new
     const std::int32_t made = doit(0);
-    if (generator || !usable) require(made == (usable ? 1 : 0));
+    if (generator || !usable) FUZZ_REQUIRE(made == (usable ? 1 : 0));
     if (made && generator) {
       velmgen::Picture p;
-      require(velmgen::readBmp(p, velmgen::kWallpaperPath) == 1);
+      FUZZ_REQUIRE(velmgen::readBmp(p, velmgen::kWallpaperPath) == 1);
       const bool texture = !IsXYvalid();
-      require(p.width == (texture ? 128 : d.size_x) && p.height == (texture ? 128 : d.size_y));
+      FUZZ_REQUIRE(p.width == (texture ? 128 : d.size_x) && p.height == (texture ? 128 : d.size_y));
     }
   }
   velmgen::unloadLibrary();

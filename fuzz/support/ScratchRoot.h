@@ -4,6 +4,8 @@
 // C:\windows\system32 and the start directory C:\setup, which becomes the
 // current directory. It is removed when the process ends.
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -21,5 +23,14 @@ void resetScratch();
 
 // Writes bytes to a host file.
 void writeHostFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// A property every input must keep; a broken one ends the run with its line.
+#define FUZZ_REQUIRE(condition)                                                        \
+  do {                                                                                 \
+    if (!(condition)) {                                                                \
+      std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition);     \
+      std::abort();                                                                    \
+    }                                                                                  \
+  } while (0)
 
 }  // namespace fuzzing

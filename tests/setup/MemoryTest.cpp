@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "Compiler.h"
 #include "EngineFixture.h"
@@ -90,6 +91,24 @@ TEST_F(BoundedMemory, ANewRunFreesThePreviousOne) {
   start("number n\n");
   EXPECT_EQ(madeStringCount(), 0u);
   EXPECT_EQ(loadedEntryCount(), 1u) << "only the new script";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BoundedMemory, AStringThatDoublesInALoopStopsAtItsLimit) {
+  // Found by fuzzing: s = s + s forty times asked for a terabyte.
+  start("string s\nnumber i\ns = \"ab\"\n"
+        "while i < 40 { s = s + s; i = i + 1 }\n"
+        "if s == \"\" { logtext \"empty\" }\n"
+        "logtext \"done\"\n");
+  runNotingPeaks();
+  EXPECT_EQ(records(), "[done]\n");
+  const Variable& s = scriptVariables()[0];
+  ASSERT_NE(s.string, nullptr);
+  EXPECT_EQ(std::strlen(s.string), kMaxStringBytes);
+  EXPECT_EQ(std::string(s.string, 4), "abab");
 }
 
 }  // namespace

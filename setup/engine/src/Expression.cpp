@@ -76,8 +76,10 @@ bool apply(ValueStack& s, std::uint8_t op) {
     case kOpGreaterEqual: result = a >= b; break;
     case kOpAdd:
       if (left.string || right.string) {
-        const std::string text = (left.string ? std::string(left.string) : decimal(a)) +
-                                 (right.string ? std::string(right.string) : decimal(b));
+        std::string text = (left.string ? std::string(left.string) : decimal(a)) +
+                           (right.string ? std::string(right.string) : decimal(b));
+        // A script that doubles a string in a loop would take all memory.
+        if (text.size() > kMaxStringBytes) text.resize(kMaxStringBytes);
         left.string = makeString(text);
         left.type = 1;
         left.variableIndex = -1;

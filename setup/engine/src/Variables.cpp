@@ -12,9 +12,16 @@ namespace {
 
 // The strings computations make, with how many were alive after the last
 // reclaim; a reclaim does nothing until the store has grown well past that.
+struct Made {
+  std::unique_ptr<char[]> block;
+  std::size_t bytes = 0;
+};
+
 struct MadeStrings {
-  std::vector<std::unique_ptr<char[]>> blocks;
+  std::vector<Made> blocks;
+  std::size_t bytes = 0;  // of all blocks
   std::size_t keptLastTime = 0;
+  std::size_t bytesKeptLastTime = 0;
   std::size_t entriesLastTime = 0;
 };
 
@@ -24,6 +31,7 @@ MadeStrings& madeStrings() {
 }
 
 constexpr std::size_t kReclaimFloor = 1024;
+constexpr std::size_t kReclaimBytesFloor = std::size_t{16} << 20;
 constexpr std::size_t kEntryReclaimFloor = 16;
 
 std::unique_ptr<char[]> copyOf(std::string_view text) {
@@ -88,19 +96,26 @@ const char* keepString(std::string_view text) {
 
 const char* makeString(std::string_view text) {
   MadeStrings& store = madeStrings();
-  store.blocks.push_back(copyOf(text));
-  return store.blocks.back().get();
+  store.blocks.push_back({copyOf(text), text.size() + 1});
+  store.bytes += text.size() + 1;
+  return store.blocks.back().block.get();
 }
 
 void reclaimStrings() {
   MadeStrings& store = madeStrings();
-  const bool strings = store.blocks.size() >= std::max(kReclaimFloor, 2 * store.keptLastTime);
+  const bool strings = store.blocks.size() >= std::max(kReclaimFloor, 2 * store.keptLastTime) ||
+                       store.bytes >= std::max(kReclaimBytesFloor, 2 * store.bytesKeptLastTime);
   const bool entries = loadedEntryCount() >= std::max(kEntryReclaimFloor, 2 * store.entriesLastTime);
   if (!strings && !entries) return;
   const std::vector<const char*> refs = referencedStrings();
   const auto referenced = [&](const char* p) { return std::binary_search(refs.begin(), refs.end(), p); };
-  std::erase_if(store.blocks, [&](const std::unique_ptr<char[]>& block) { return !referenced(block.get()); });
+  std::erase_if(store.blocks, [&](const Made& made) {
+    if (referenced(made.block.get())) return false;
+    store.bytes -= made.bytes;
+    return true;
+  });
   store.keptLastTime = store.blocks.size();
+  store.bytesKeptLastTime = store.bytes;
   // Entries loaded again and again without being kept go the same way.
   const PackEntry* script = engineState().script;
   releaseUnusedEntries([&](const PackEntry& entry) {
