@@ -63,6 +63,13 @@ struct InstallPack {
   // Record name -> first record of that name, for the prefix look-up.
   std::unordered_map<std::string_view, std::int32_t> firstByName;
 
+  InstallPack() = default;
+  InstallPack(const InstallPack&) = delete;
+  InstallPack& operator=(const InstallPack&) = delete;
+  // A pack that goes away closes its volume: a new run, or a chain moving
+  // on, never leaves the old file open.
+  ~InstallPack() { platform::closeFile(file); }
+
   // Always yields a pack; its status tells how the opening went.
   static std::unique_ptr<InstallPack> open(std::string_view fileName);
 
