@@ -65,7 +65,10 @@ TEST(WallGen, UsableSettings) {
   };
   for (Case c : {Case{64, 64, 256, true}, Case{1, 1, 2, true}, Case{0, 64, 256, false}, Case{64, -1, 256, false},
                  Case{64, 64, 1, false}, Case{64, 64, 257, false}, Case{16384, 16384, 256, true},
-                 Case{16384, 16385, 256, false}, Case{INT32_MAX, INT32_MAX, 256, false}}) {
+                 Case{16384, 16385, 256, false}, Case{INT32_MAX, INT32_MAX, 256, false},
+                 // A strip longer than 16384 would take the subdivision for ever
+                 // (found by fuzzing: 1 x 11778 took seconds).
+                 Case{1, 16384, 2, true}, Case{1, 16385, 2, false}, Case{16385, 1, 2, false}}) {
     EXPECT_EQ(settingsUsable(settings(c.w, c.h, c.colours)), c.usable) << c.w << "x" << c.h << " " << c.colours;
   }
 }

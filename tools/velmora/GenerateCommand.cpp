@@ -30,6 +30,10 @@ int runGenerate(const GenerateOptions& o) {
               << " pixels; at most 268435456 (2^28) are allowed\n";
     return 2;
   }
+  if (o.width > velmgen::kMaxSide || o.height > velmgen::kMaxSide) {
+    std::cerr << "velmora: a side of the image would be longer than " << velmgen::kMaxSide << " pixels\n";
+    return 2;
+  }
   std::string path = o.output;
   if (path.empty()) {
     path = std::string(velmgen::kWallpaperPath);
