@@ -37,7 +37,7 @@ class EngineTest : public ::testing::Test {
 #endif
     setup::Engine& e = setup::engineState();
     e.frontEnd = {};
-    e.commands = {};
+    e.rebootNeeded = 0;
     e.dryRun = 0;
   }
   void TearDown() override {

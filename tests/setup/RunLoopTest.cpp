@@ -4,6 +4,8 @@
 #include <thread>
 
 #include "EngineFixture.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
 
 namespace {
 
@@ -26,27 +28,7 @@ Bytes setVar(std::uint16_t v, std::int32_t n) {
 }
 Bytes logStatement(std::string_view s) { return kestrin::exprStatement(kOpLogText, str(s)); }
 
-class RunLoopTest : public EngineTest {
- protected:
-  std::vector<std::string> calls;
-  void recordCommands() {
-    auto& c = engineState().commands;
-    c.makeDirectory = [this](const char* p) { calls.push_back(std::string("MKDIR ") + p); };
-    c.removeDirectory = [this](const char* p) { calls.push_back(std::string("RMDIR ") + p); };
-    c.backup = [this](const char* p) { calls.push_back(std::string("BACKUP ") + p); };
-    c.run = [this](const char* p) { calls.push_back(std::string("RUN ") + p); };
-    c.copy = [this](std::uint8_t k, const char* s, const char* d) {
-      calls.push_back("COPY" + std::to_string(k) + " " + s + " " + d);
-    };
-    c.setReg = [this](std::uint8_t root, std::span<const std::uint8_t>) {
-      calls.push_back("SETREG " + std::to_string(root));
-    };
-    c.shortcut = [this](const char* a, const char* b, const char* l, const char* d) {
-      calls.push_back(std::string("SHORTCUT ") + a + "|" + b + "|" + l + "|" + d);
-    };
-    c.uninstallReg = [this](const char* a, const char* d) { calls.push_back(std::string("UNINSTALLREG ") + a + "|" + d); };
-  }
-};
+class RunLoopTest : public EngineTest {};
 
 TEST_F(RunLoopTest, EmptyCodeEndsAtOnce) {
   ASSERT_EQ(startWith({}, {}), kStatusRunning);
@@ -54,21 +36,27 @@ TEST_F(RunLoopTest, EmptyCodeEndsAtOnce) {
   EXPECT_EQ(logText(), kLogHeader);
 }
 
-TEST_F(RunLoopTest, TheWorkedMkdirStatementAndEveryCommandsOperands) {
+// The worked MKDIR statement; every command statement reaches its command,
+// which leaves its record (the commands themselves: CommandsTest).
+TEST_F(RunLoopTest, TheWorkedMkdirStatementAndEveryCommandReached) {
   const Bytes mkdir = {0x89, 0x07, 0x00, 0xFB, 0x04, 0x00, 0x58, 0x3A, 0x5C, 0x59};
   EXPECT_EQ(kestrin::exprStatement(kOpMkdir, str("X:\\Y")), mkdir);
-  const Bytes code = cat({mkdir, kestrin::exprStatement(kOpRmdir, str("R")), kestrin::exprStatement(kOpBackup, str("B")),
-                          kestrin::exprStatement(kOpRun, str("prog /x")),
-                          kestrin::bodyStatement(kOpCopy, cat({{1}, str("@readme.txt"), str("C:\\r.txt")})),
-                          kestrin::bodyStatement(kOpShortcut, cat({str("t"), str("a"), str("l"), str("")})),
-                          kestrin::bodyStatement(kOpUninstallReg, cat({str("App"), str("C:\\App")})),
-                          kestrin::bodyStatement(kOpSetReg, cat({{2}, str("K"), str("V"), str("D")}))});
-  ASSERT_EQ(startWith({}, code), kStatusRunning);
-  recordCommands();
+  std::filesystem::create_directories(dir_ / "gone");
+  ASSERT_EQ(startWith({}, {}), kStatusRunning);
+  const std::string s = systemVariables()[kStartDir].string;
+  const Bytes code = cat({kestrin::exprStatement(kOpMkdir, str(s + "\\made")),
+                          kestrin::exprStatement(kOpRmdir, str(s + "\\gone")),
+                          kestrin::exprStatement(kOpBackup, str(s + "\\bak")),
+                          kestrin::bodyStatement(kOpCopy, cat({{1}, str("@readme.txt"), str(s + "\\r.txt")})),
+                          kestrin::bodyStatement(kOpCopy, cat({{0}, str("@readme.txt"), str(s + "\\s.txt")})),
+                          kestrin::bodyStatement(kOpShortcut, cat({str("C:\\t.exe"), str("a"), str(s + "\\l.lnk"), str("")})),
+                          kestrin::bodyStatement(kOpSetReg, cat({{1}, str("Software\\VelmoraRunLoop"), str("V"), str("D")}))});
+  ASSERT_EQ(startWith({}, code, {{"readme.txt", "", {'h', 'i'}, 0}}), kStatusRunning);
   runToEnd();
-  EXPECT_EQ(calls, (std::vector<std::string>{"MKDIR X:\\Y", "RMDIR R", "BACKUP B", "RUN prog /x",
-                                             "COPY1 @readme.txt C:\\r.txt", "SHORTCUT t|a|l|", "UNINSTALLREG App|C:\\App",
-                                             "SETREG 2"}));
+  EXPECT_EQ(records(), "[MKDIR " + s + "\\made]\n[RMDIR " + s + "\\gone]\n[BACKUP " + s + "\\bak]\n[COPY " + s +
+                           "\\s.txt]\n[SHORTCUT " + s + "\\l.lnk]\n[SETREG HKEY_CURRENT_USER;Software\\VelmoraRunLoop;V]\n");
+  EXPECT_EQ(readFile(dir_ / "r.txt"), "hi");
+  platform::regDeleteTree(platform::regRoot(platform::RegRoot::CurrentUser), "Software\\VelmoraRunLoop");
 }
 
 TEST_F(RunLoopTest, IfNotJumpsOnZeroAndGoesOnOtherwise) {
@@ -128,12 +116,12 @@ TEST_F(RunLoopTest, DryRunSkipsChangesButComputesOperandsAndKeepsTheRest) {
                           kestrin::loadEntryStatement(2, str("@readme")), logStatement("still logged"),
                           kestrin::bodyStatement(kOpDialog, {1})});
   ASSERT_EQ(startWith({1, 1, 1}, code, {{"readme", "", {'h', 'i'}, 0}}), kStatusRunning);
-  recordCommands();
   int dialogs = 0;
   engineState().frontEnd.dialogRequest = [&](std::uint8_t, std::span<const std::uint8_t>) { ++dialogs; };
   engineState().dryRun = 1;
   runToEnd();
-  EXPECT_TRUE(calls.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "D"));
+  EXPECT_FALSE(platform::fileExists("C:\\e"));
   EXPECT_STREQ(scriptVariables()[0].string, "D");
   EXPECT_EQ(scriptVariables()[1].string, nullptr);
   EXPECT_STREQ(scriptVariables()[2].string, "hi");
@@ -244,14 +232,14 @@ TEST_F(RunLoopTest, LogMovesUnderLogTargetAtANormalEndOnly) {
       EXPECT_EQ(readFile(target), std::string(kLogHeader) + "[done]\n");
     }
   }
-  // A log already at the target is not overwritten, and ours stays.
+  // A log already at the target is kept, and ours goes on after it.
   std::ofstream(target) << "other";
   ASSERT_EQ(startWith({}, logStatement("x")), kStatusRunning);
   systemVariables()[kLogTarget].string = keepString(std::string(systemVariables()[kStartDir].string) + "\\app\\inst.log");
   systemVariables()[kMoveLog].number = 1;
   runToEnd();
-  EXPECT_EQ(readFile(target), "other");
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "inst.log"));
+  EXPECT_EQ(readFile(target), std::string("other") + kLogHeader + "[x]\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "inst.log"));
 }
 
 TEST_F(RunLoopTest, StartUpResults) {

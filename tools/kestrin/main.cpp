@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   CLI::App app{"kestrin makes install packs: it compiles installation scripts and builds, lists, unpacks and checks packs.",
                "kestrin"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "kestrin " VELMORA_VERSION);
   app.failure_message([](const CLI::App*, const CLI::Error& e) { return "kestrin: " + std::string(e.what()) + "\n"; });
   int status = 0;
   kestrin::addCompileCommand(app, status);

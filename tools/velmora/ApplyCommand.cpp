@@ -1,16 +1,16 @@
-// `velmora apply`: points the desktop's wallpaper at the wallpaper file.
+// `velmora apply`: shows the wallpaper file on the desktop.
 #include <filesystem>
 #include <iostream>
 
 #include "Commands.h"
-#include "DesktopWallpaper.h"
+#include "WallpaperApply.h"
 #include "platform/FileSystem.h"
 #include "velmgen/WallGen.h"
 
 namespace velmora {
 
 void addApplyCommand(CLI::App& app, int& status) {
-  CLI::App* cmd = app.add_subcommand("apply", "Point the desktop's wallpaper at the wallpaper file");
+  CLI::App* cmd = app.add_subcommand("apply", "Show the wallpaper file on the desktop");
   cmd->callback([&status] {
     const std::string path = platform::nativePath(velmgen::kWallpaperPath);
     if (!std::filesystem::exists(path)) {
@@ -18,7 +18,7 @@ void addApplyCommand(CLI::App& app, int& status) {
       status = 1;
       return;
     }
-    status = applyWallpaper(std::filesystem::absolute(path).string(), std::cout, std::cerr);
+    status = applyBitmap(path, std::cout, std::cerr);
   });
 }
 

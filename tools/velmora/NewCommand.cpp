@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "Commands.h"
-#include "DesktopWallpaper.h"
+#include "WallpaperApply.h"
 #include "platform/FileSystem.h"
 #include "velmgen/DefsStore.h"
 #include "velmgen/Exports.h"
@@ -34,7 +34,7 @@ int runNew(bool apply) {
     std::cerr << "velmora: cannot write " << path << "\n";
     return 1;
   }
-  return apply ? applyWallpaper(path, std::cout, std::cerr) : 0;
+  return apply ? applyBitmap(path, std::cout, std::cerr) : 0;
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ int runNew(bool apply) {
 void addNewCommand(CLI::App& app, int& status) {
   auto apply = std::make_shared<bool>(false);
   CLI::App* cmd = app.add_subcommand("new", "Make a new wallpaper from the stored settings, as at log-on");
-  cmd->add_flag("--apply", *apply, "Also point the desktop's wallpaper at the file");
+  cmd->add_flag("--apply", *apply, "Also show it on the desktop");
   cmd->callback([apply, &status] { status = runNew(*apply); });
 }
 

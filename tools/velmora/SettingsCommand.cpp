@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "Commands.h"
+#include "ScreenSize.h"
 #include "platform/Registry.h"
 #include "velmgen/DefsStore.h"
 
@@ -29,11 +30,24 @@ const Setting kSettings[] = {
 
 struct SettingsOptions {
   std::optional<std::int32_t> values[std::size(kSettings)];
+  bool screen = false;  // width and height from the primary monitor
 };
 
 platform::RegKey hkcu() { return platform::regRoot(platform::RegRoot::CurrentUser); }
 
-int runSettings(const SettingsOptions& o) {
+int runSettings(SettingsOptions o) {
+  if (o.screen) {
+    std::string why;
+    const auto screen = primaryScreen(&why);
+    if (!screen) {
+      while (!why.empty() && (why.back() == ' ' || why.back() == ';')) why.pop_back();
+      std::cerr << "velmora: cannot find the screen's size (" << why << ")\n";
+      return 1;
+    }
+    std::cout << "Screen: " << screen->width << " x " << screen->height << " (" << screen->source << ")\n";
+    o.values[0] = screen->width;
+    o.values[1] = screen->height;
+  }
   bool writing = false;
   for (const auto& v : o.values) writing = writing || v.has_value();
   platform::RegKey key{};
@@ -87,9 +101,16 @@ int runSettings(const SettingsOptions& o) {
 void addSettingsCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<SettingsOptions>();
   CLI::App* cmd = app.add_subcommand("settings", "Show the stored settings, or set some of them");
+  CLI::Option* width = nullptr;
+  CLI::Option* height = nullptr;
   for (std::size_t i = 0; i < std::size(kSettings); ++i) {
-    cmd->add_option(kSettings[i].option, options->values[i], kSettings[i].meaning);
+    CLI::Option* o = cmd->add_option(kSettings[i].option, options->values[i], kSettings[i].meaning);
+    if (i == 0) width = o;
+    if (i == 1) height = o;
   }
+  cmd->add_flag("--screen", options->screen, "Width and height of the primary monitor")
+      ->excludes(width)
+      ->excludes(height);
   cmd->callback([options, &status] { status = runSettings(*options); });
 }
 

@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
   CLI::App app{"Velmora makes new, randomly generated desktop wallpapers.", "velmora"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "velmora " VELMORA_VERSION);
   // Bad options give one line on stderr and a non-zero exit.
   app.failure_message([](const CLI::App*, const CLI::Error& e) { return "velmora: " + std::string(e.what()) + "\n"; });
   int status = 0;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/SystemError.h"
+
 namespace platform {
 
 // Sets `key` in `section` to `value`, adding the section or key when absent.

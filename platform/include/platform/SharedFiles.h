@@ -48,21 +48,37 @@ struct FoundLocation {
   std::string destinationDir; // where it should be installed
 };
 
-// Where the shared file `fileName` belongs: with kVffIsSharedFile, the
-// system directory (`windowsDir`'s "system32" on the host); otherwise
-// `appDir`.
+// Where the file `fileName` belongs: with kVffIsSharedFile, the system
+// directory (the application directory is only looked in for a present
+// copy); otherwise `appDir`. kVffFileInUse when the present copy is in use.
 FoundLocation findFileLocation(std::uint32_t flags, std::string_view fileName, std::string_view windowsDir,
                                std::string_view appDir);
 
 struct InstallOutcome {
   std::uint32_t result = 0;  // kVif* bits, 0 when the file was installed
-  std::string tempFile;      // with kVifTempFile: the temporary copy's name in destinationDir
+  std::string tempFile;      // with kVifTempFile: the temporary copy left in destinationDir
 };
 
-// Installs sourceDir\sourceName as destinationDir\destinationName, checking
-// versions against the file in currentDir (or the destination) unless
-// kViffForceInstall is given.
+// Installs sourceDir\sourceName as destinationDir\destinationName (in
+// sourceDir when destinationDir is empty): copies it to a temporary file
+// beside the destination, compares the version resources of the present
+// file and the new one unless kViffForceInstall is given, and on a conflict
+// keeps the temporary file and answers kVifTempFile with the conflict bits
+// (kVifSrcOld | kVifMismatch when the present file is newer, or when only it
+// has a version; kVifDiffType | kVifMismatch for another file type).
+// Otherwise renames it into place; a destination in use gives
+// kVifSharingViolation | kVifCannotDelete and changes nothing. Without
+// kViffDontDeleteOld a copy in another currentDir is deleted.
+//
+// `tempFile` is the name a previous call answered with kVifTempFile: with
+// kViffForceInstall that file is installed instead of a new copy.
+//
+// On the Linux host a file is in use while some open file description
+// holds a flock(2) lock on it, shared or exclusive (what a test or a
+// running host program holds to keep it); the Windows build asks the
+// system's version installer, which sees files held open without sharing.
 InstallOutcome installFile(std::uint32_t flags, std::string_view sourceName, std::string_view destinationName,
-                           std::string_view sourceDir, std::string_view destinationDir, std::string_view currentDir);
+                           std::string_view sourceDir, std::string_view destinationDir, std::string_view currentDir,
+                           std::string_view tempFile = {});
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "setup/Commands.h"
+#include "setup/LogFormat.h"
 #include "setup/RunLoop.h"
 #include "setup/ScriptMachine.h"
 #include "setup/UninstallLog.h"
@@ -9,41 +11,31 @@
 namespace setup {
 namespace {
 
-constexpr char kHaltAck[] = "!%%% RUNLOOP: HALT ACK ....";
-constexpr char kAbortAck[] = "!%%% RUNLOOP: ABORT ACK ....";
 
 std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 // The computed result's string copied into an operand buffer ("" when the
-// result has no string; longer texts are cut at 255 bytes).
+// result has no string). Null when it does not fit: the command then fails
+// rather than act on a shortened text.
 const char* intoBuffer(int which) {
   Engine& e = engineState();
   const std::string_view text = stringOf(valueStack().top());
-  const std::size_t n = text.size() < kOperandBufferSize ? text.size() : kOperandBufferSize - 1;
-  if (n) std::memcpy(e.operands[which], text.data(), n);
-  e.operands[which][n] = '\0';
+  if (text.size() >= kOperandBufferSize) return nullptr;
+  if (!text.empty()) std::memcpy(e.operands[which], text.data(), text.size());
+  e.operands[which][text.size()] = '\0';
   return e.operands[which];
 }
 
 // Computes `count` expressions that follow one another in `body`, each into
 // its operand buffer. False when one is malformed or they overrun the body.
-bool computeOperands(std::span<const std::uint8_t> body, int count) {
+bool computeOperands(std::span<const std::uint8_t> body, int count, const char* out[4]) {
   for (int i = 0; i < count; ++i) {
     const std::size_t size = expressionSize(body);
     if (size == 0 || !evalExpression(body)) return false;
-    intoBuffer(i);
+    out[i] = intoBuffer(i);
     body = body.subspan(size);
   }
   return true;
-}
-
-void moveLogToTarget() {
-  const Variable& target = systemVariables()[kLogTarget];
-  if (!target.string) return;
-  // Never over an existing file; the start directory's log is deleted only
-  // once its copy is in place.
-  if (platform::copyFile(logPath(), target.string, platform::IfExists::Fail) == platform::kErrorSuccess)
-    platform::deleteFile(logPath());
 }
 
 enum class Step { Next, Return, Malformed };
@@ -86,7 +78,7 @@ Step execute(Engine& e) {
   const std::span<const std::uint8_t> body(at + 3, length);
   const auto advance = [&] { e.programCounter = static_cast<std::int32_t>(pc + 3 + length); };
   const bool dry = e.dryRun != 0;
-  auto& c = e.commands;
+  const char* ops[4] = {};
 
   switch (op) {
     case kOpEval:
@@ -103,31 +95,41 @@ Step execute(Engine& e) {
       } else if (op == kOpDriveInfo) {
         refreshDriveInfo(result.string);
       } else if (op != kOpEval && !dry) {
-        // The commands take their operand straight from the computed string.
+        // These commands take their operand straight from the computed string.
         const char* text = result.string ? result.string : "";
-        const auto& hook = op == kOpMkdir   ? c.makeDirectory
-                           : op == kOpRmdir ? c.removeDirectory
-                           : op == kOpRun   ? c.run
-                                            : c.backup;
-        if (hook) hook(text);
+        if (op == kOpMkdir) {
+          makeDirectoryCommand(text);
+        } else if (op == kOpRmdir) {
+          removeDirectoryCommand(text);
+        } else if (op == kOpRun) {
+          runCommand(text);
+        } else {
+          backupCommand(text);
+        }
       }
       break;
     }
     case kOpSetReg:
+      // A dry run computes none of SETREG's operands.
       if (length < 1) return Step::Malformed;
-      if (!dry && c.setReg) c.setReg(body[0], body.subspan(1));
+      if (!dry && !setRegCommand(body[0], body.subspan(1))) return Step::Malformed;
       break;
     case kOpCopy:
-      if (length < 1 || !computeOperands(body.subspan(1), 2)) return Step::Malformed;
-      if (!dry && c.copy) c.copy(body[0], e.operands[0], e.operands[1]);
+      if (length < 1 || !computeOperands(body.subspan(1), 2, ops)) return Step::Malformed;
+      if (dry) break;
+      if (body[0] == kCopyShared) {
+        sharedCopyCommand(ops[0], ops[1]);
+      } else {
+        copyCommand(body[0], ops[0], ops[1]);
+      }
       break;
     case kOpShortcut:
-      if (!computeOperands(body, 4)) return Step::Malformed;
-      if (!dry && c.shortcut) c.shortcut(e.operands[0], e.operands[1], e.operands[2], e.operands[3]);
+      if (!computeOperands(body, 4, ops)) return Step::Malformed;
+      if (!dry) shortcutCommand(ops[0], ops[1], ops[2], ops[3]);
       break;
     case kOpUninstallReg:
-      if (!computeOperands(body, 2)) return Step::Malformed;
-      if (!dry && c.uninstallReg) c.uninstallReg(e.operands[0], e.operands[1]);
+      if (!computeOperands(body, 2, ops)) return Step::Malformed;
+      if (!dry) uninstallRegCommand(ops[0], ops[1]);
       break;
     case kOpLoadEntry: {
       if (length < 5) return Step::Malformed;
@@ -181,7 +183,7 @@ void runLoop() {
     if (e.haltRequestEvent.isSet()) {
       // The record goes first, so the log has the acknowledgement before
       // anything the user side writes once it has seen the event.
-      writeRecord(kHaltAck);
+      writeRecord(kNoteHaltAck);
       e.haltAckEvent.set();
       e.resumeEvent.wait();
       e.haltRequestEvent.reset();
@@ -189,7 +191,7 @@ void runLoop() {
       e.resumeEvent.reset();
     }
     if (e.abortRequestEvent.isSet()) {
-      writeRecord(kAbortAck);
+      writeRecord(kNoteAbortAck);
       e.abortAckEvent.set();
       e.abortDoneEvent.wait();
       e.runStatus = kStatusEnded;
@@ -214,7 +216,7 @@ void runLoop() {
 int confirmAbortWith(int fromUser, const std::function<bool()>& ask) {
   Engine& e = engineState();
   if (fromUser == 1) {
-    writeRecord("!%%% EXTERN:HALT REQUEST %%%%");
+    writeRecord(kNoteHaltRequest);
     e.haltRequestEvent.set();
     e.haltAckEvent.wait();
   }
@@ -223,12 +225,12 @@ int confirmAbortWith(int fromUser, const std::function<bool()>& ask) {
     return 0;
   }
   if (fromUser == 1) {
-    writeRecord("!%%% EXTERN:ABORT REQUEST %%%%");
+    writeRecord(kNoteAbortRequest);
     e.abortRequestEvent.set();
     e.resumeEvent.set();
     e.abortAckEvent.wait();
   }
-  writeRecord("!%%% EXTERN:ABORT OK %%%%");
+  writeRecord(kNoteAbortOk);
   e.abortDoneEvent.set();
   return 1;
 }

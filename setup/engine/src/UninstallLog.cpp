@@ -14,27 +14,17 @@
 namespace setup {
 namespace {
 
-// Where the record being written stands. Its text is kept here until the
-// record is closed and then goes to the file in one append with its "]", so
-// a write that fails never leaves half a record: an append that fails adds
-// nothing, and the record is cancelled instead.
-enum class Pending : std::uint8_t {
-  None,        // no record open
-  OpenOnDisk,  // its "[" is in the file
-  OpenHere,    // its "[" could not be written
-};
-
 struct LogWriter {
   std::mutex lock;
   std::condition_variable freed;
   bool owned = false;
   std::thread::id owner;
   std::int32_t recordOpen = 0;
-  Pending pending = Pending::None;
-  std::string text;       // the open record's text, not yet in the file
-  bool dangling = false;  // the file ends in a "[" that could be neither closed nor cancelled
   std::string path;
   char name[256] = {};
+  // Bytes a failed write could not append; they go first with the next one.
+  std::string pending;
+  std::int32_t writeError = 0;
 };
 
 LogWriter theLog;
@@ -50,21 +40,24 @@ constexpr ErrorEntry kErrors[] = {
     {"Invalid script.", 0},
 };
 
-bool append(std::string_view bytes) {
-  return platform::appendFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}) ==
-         platform::kErrorSuccess;
+void append(std::string_view bytes) {
+  theLog.pending += bytes;
+  const std::string& all = theLog.pending;
+  const std::int32_t error =
+      platform::appendFile(theLog.path, {reinterpret_cast<const std::uint8_t*>(all.data()), all.size()});
+  if (error) {
+    if (theLog.writeError == 0) theLog.writeError = error;
+    return;
+  }
+  theLog.pending.clear();
 }
 
-// Bytes that must come first so the next thing starts outside a record.
-std::string_view endDangling() { return theLog.dangling ? std::string_view("#\n") : std::string_view(); }
-
-// Appends `bytes` after whatever ends a dangling record; true when written.
-bool appendOutside(std::string_view bytes) {
-  std::string all(endDangling());
-  all += bytes;
-  if (!append(all)) return false;
-  theLog.dangling = false;
-  return true;
+// A record's text stays on its line whatever a script puts in it.
+std::string oneLine(std::string_view text) {
+  std::string line(text);
+  for (char& c : line)
+    if (c == '\n' || c == '\r') c = ' ';
+  return line;
 }
 
 // Waits until no other thread holds an open record.
@@ -81,17 +74,7 @@ void endRecord() {
 }
 
 void cancelLocked() {
-  bool written;
-  if (theLog.pending == Pending::OpenHere) {
-    written = appendOutside("[#\n");
-  } else {
-    // After a record's "[", or on its own: "#" and the line end.
-    written = append("#\n");
-    if (written) theLog.dangling = false;
-    if (!written && theLog.pending == Pending::OpenOnDisk) theLog.dangling = true;
-  }
-  theLog.pending = Pending::None;
-  theLog.text.clear();
+  append("#\n");
   theLog.recordOpen = 0;
   endRecord();
 }
@@ -111,9 +94,8 @@ int createLog(std::string_view baseName) {
   theLog.path = path;
   theLog.recordOpen = 0;
   theLog.owned = false;
-  theLog.pending = Pending::None;
-  theLog.text.clear();
-  theLog.dangling = false;
+  theLog.pending.clear();
+  theLog.writeError = 0;
   const std::span<const std::uint8_t> header(reinterpret_cast<const std::uint8_t*>(kLogHeader.data()), kLogHeader.size());
   return platform::writeFile(path, header) == platform::kErrorSuccess ? 1 : 0;
 }
@@ -122,19 +104,14 @@ void openRecord() {
   auto held = takeTurn();
   theLog.owned = true;
   theLog.owner = std::this_thread::get_id();
-  // A record opened inside an open one: the first one's text goes first.
-  std::string bytes = theLog.pending == Pending::OpenOnDisk ? theLog.text : std::string();
-  bytes += '[';
-  theLog.pending = appendOutside(bytes) ? Pending::OpenOnDisk : Pending::OpenHere;
-  theLog.text.clear();
+  append("[");
   theLog.recordOpen = 1;
 }
 
 void writeRecordText(std::string_view text) {
   auto held = takeTurn();
   if (theLog.recordOpen == 1) {
-    if (theLog.pending == Pending::None) theLog.pending = Pending::OpenHere;  // text after a closed record
-    theLog.text += text;
+    append(oneLine(text));
   } else {
     cancelLocked();
   }
@@ -142,23 +119,12 @@ void writeRecordText(std::string_view text) {
 
 void closeRecord() {
   auto held = takeTurn();
-  if (theLog.recordOpen != 1) {
+  if (theLog.recordOpen == 1) {
+    append("]\n");
+    endRecord();
+  } else {
     cancelLocked();
-    return;
   }
-  std::string bytes = theLog.pending == Pending::OpenOnDisk ? std::string() : std::string("[");
-  bytes += theLog.text;
-  bytes += "]\n";
-  const bool written = theLog.pending == Pending::OpenOnDisk ? append(bytes) : appendOutside(bytes);
-  if (!written) {
-    // What was done cannot be recorded: the record reads as cancelled.
-    cancelLocked();
-    theLog.recordOpen = 1;
-    return;
-  }
-  theLog.pending = Pending::None;
-  theLog.text.clear();
-  endRecord();
 }
 
 void cancelRecord() {
@@ -180,20 +146,14 @@ void writeError(int number, int argument) {
     }
   }
   out += '*';
-  appendOutside(out);
+  append(out);
 }
 
 void writeRecord(std::string_view text) {
   auto held = takeTurn();
   theLog.owned = true;
   theLog.owner = std::this_thread::get_id();
-  std::string bytes = theLog.pending == Pending::OpenOnDisk ? theLog.text : std::string();
-  bytes += '[';
-  bytes += text;
-  bytes += "]\n";
-  appendOutside(bytes);
-  theLog.pending = Pending::None;
-  theLog.text.clear();
+  append("[" + oneLine(text) + "]\n");
   theLog.recordOpen = 1;
   endRecord();
 }
@@ -206,5 +166,10 @@ void releaseRecord() {
 const std::string& logPath() { return theLog.path; }
 const char* logNameBuffer() { return theLog.name; }
 std::int32_t recordOpenFlag() { return theLog.recordOpen; }
+
+std::int32_t logWriteError() {
+  std::lock_guard<std::mutex> held(theLog.lock);
+  return theLog.writeError;
+}
 
 }  // namespace setup

@@ -36,18 +36,4 @@ struct FrontEndHooks {
   std::function<CopyErrorAnswer(const char* text, const char* caption, std::uint32_t style)> askCopyError;
 };
 
-// The install commands as the run loop calls them today; they move into the
-// engine itself, beside the run loop.
-struct CommandHooks {
-  std::function<void(const char* path)> makeDirectory;    // MKDIR
-  std::function<void(const char* path)> removeDirectory;  // RMDIR
-  std::function<void(const char* path)> backup;           // BACKUP
-  std::function<void(const char* commandLine)> run;       // RUN
-  std::function<void(std::uint8_t kind, const char* source, const char* destination)> copy;
-  std::function<void(std::uint8_t root, std::span<const std::uint8_t> expressions)> setReg;
-  std::function<void(const char* target, const char* arguments, const char* linkPath, const char* description)>
-      shortcut;
-  std::function<void(const char* appName, const char* installDir)> uninstallReg;
-};
-
 }  // namespace setup

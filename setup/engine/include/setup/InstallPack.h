@@ -66,8 +66,7 @@ struct InstallPack {
   InstallPack() = default;
   InstallPack(const InstallPack&) = delete;
   InstallPack& operator=(const InstallPack&) = delete;
-  // A pack that goes away closes its volume: a new run, or a chain moving
-  // on, never leaves the old file open.
+  // A pack let go of closes its volume (Windows cannot delete an open one).
   ~InstallPack() { platform::closeFile(file); }
 
   // Always yields a pack; its status tells how the opening went.

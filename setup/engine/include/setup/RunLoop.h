@@ -50,7 +50,6 @@ struct Engine {
   ManualEvent resumeEvent;
 
   FrontEndHooks frontEnd;
-  CommandHooks commands;
 };
 
 // The engine of this process.

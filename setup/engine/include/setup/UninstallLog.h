@@ -1,11 +1,10 @@
 #pragma once
 // The uninstall log writer. Every operation opens the log by its full path,
 // appends its bytes and closes it again, so the file on disk is complete up
-// to the last operation at every moment. A record's "[" goes to the file
-// when it is opened (a crash leaves it open there); its text goes with its
-// "]" when it is closed, in one append. An append that fails adds nothing,
-// and a record whose end cannot be written is cancelled ("#") instead, so
-// the file holds only whole records, whatever fails.
+// to the last operation at every moment.
+//
+// Record texts are kept on their line: a line feed or carriage return in a
+// text is written as a space.
 //
 // A record belongs to the thread that opened it until that thread closes or
 // cancels it; other threads wait for that before they write, so the worker's
@@ -47,5 +46,11 @@ const char* logNameBuffer();
 
 // The writer's flag: 1 after openRecord, 0 after cancelRecord.
 std::int32_t recordOpenFlag();
+
+// The system error code of the first append that failed since the log was
+// created, 0 when every byte was written. Bytes that could not be written
+// are kept and go to the file before those of the next append, so the log
+// stays whole once writing works again; the front end reports the code.
+std::int32_t logWriteError();
 
 }  // namespace setup
