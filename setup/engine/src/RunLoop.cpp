@@ -209,6 +209,7 @@ void runLoop() {
         return;
     }
   }
+  flushLog();
   if (systemVariables()[kMoveLog].number == 1) moveLogToTarget();
   e.runStatus = kStatusEnded;
 }

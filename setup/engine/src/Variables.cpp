@@ -128,6 +128,7 @@ std::size_t madeStringCount() { return madeStrings().blocks.size(); }
 
 void releaseRunMemory() {
   scriptVariables().clear();
+  systemVariables() = {};  // filled again by the start that follows
   valueStack() = ValueStack{};
   madeStrings() = MadeStrings{};
   releaseLoadedEntries();

@@ -74,7 +74,7 @@ void reclaimStrings();
 // Strings made by computations that are alive now (for tests).
 std::size_t madeStringCount();
 // A new run: frees every made string and loaded entry, empties the script
-// variables and the value stack.
+// and system variables and the value stack.
 void releaseRunMemory();
 
 // Fills the system variables at start-up.
