@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "DialogTemplate.h"
+
 namespace {
 
 constexpr const char* kKey = "Control Panel\\Velmora";
@@ -340,89 +342,13 @@ TEST_F(Velmcpl, AboutBoxShowsTheTitleInGreenAndTheIcon) {
   close(IDCANCEL);
 }
 
-// A dialog template as stored (the classic DLGTEMPLATE layout).
-struct TemplateItem {
-  WORD id;
-  std::string kind, text;
-  short x, y, cx, cy;
-  DWORD style;
-  bool operator==(const TemplateItem&) const = default;
-};
-struct DialogTemplate {
-  DWORD style = 0;
-  short cx = 0, cy = 0;
-  std::string title, face;
-  WORD points = 0;
-  std::vector<TemplateItem> items;
-};
-
-std::ostream& operator<<(std::ostream& out, const TemplateItem& i) {
-  return out << i.id << " " << i.kind << " \"" << i.text << "\" " << i.x << "," << i.y << "," << i.cx << "," << i.cy
-             << " style " << std::hex << i.style << std::dec;
-}
-
-DialogTemplate readTemplate(HMODULE module, int id) {
-  DialogTemplate d;
-  HRSRC found = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(id), kPortugal);
-  if (!found) return d;
-  const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-  const BYTE* p = base;
-  auto word = [&] {
-    WORD w;
-    std::memcpy(&w, p, 2);
-    p += 2;
-    return w;
-  };
-  auto dword = [&] { return DWORD(word()) | DWORD(word()) << 16; };
-  auto text = [&] {  // a string, or an ordinal as "#n"
-    std::string t;
-    WORD c = word();
-    if (c == 0xFFFF) return "#" + std::to_string(word());
-    for (; c; c = word()) t += char(c);
-    return t;
-  };
-  d.style = dword();
-  dword();  // extended style
-  const WORD count = word();
-  word(), word();
-  d.cx = short(word());
-  d.cy = short(word());
-  text();  // menu
-  text();  // class
-  d.title = text();
-  if (d.style & DS_SETFONT) {
-    d.points = word();
-    d.face = text();
-  }
-  for (WORD k = 0; k < count; ++k) {
-    p = base + ((p - base + 3) & ~3);
-    TemplateItem item;
-    item.style = dword();
-    dword();
-    item.x = short(word());
-    item.y = short(word());
-    item.cx = short(word());
-    item.cy = short(word());
-    item.id = word();
-    item.kind = text();
-    for (char& c : item.kind) c = char(std::toupper(static_cast<unsigned char>(c)));  // class names ignore case
-    const std::pair<const char*, const char*> atoms[] = {{"#128", "BUTTON"}, {"#129", "EDIT"}, {"#130", "STATIC"}};
-    for (auto [atom, name] : atoms)
-      if (item.kind == atom) item.kind = name;
-    item.text = text();
-    p += word();  // creation data, none here
-    d.items.push_back(item);
-  }
-  return d;
-}
-
 TEST_F(Velmcpl, DialogTemplates) {
   load();
   constexpr DWORD kChild = WS_CHILD | WS_VISIBLE, kDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
   constexpr DWORD kButton = kChild | BS_PUSHBUTTON | WS_TABSTOP, kEdit = kChild | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP,
                   kLabel = kChild | SS_CENTER | SS_CENTERIMAGE | WS_GROUP, kGroup = kChild | BS_GROUPBOX;
   const WORD none = 0xFFFF;
-  const DialogTemplate settings = readTemplate(cpl_, 102);
+  const DialogTemplate settings = readTemplate(cpl_, 102, kPortugal);
   EXPECT_EQ(settings.style, kDialog);
   EXPECT_EQ(settings.title, "Velmora Control Panel");
   EXPECT_EQ(settings.cx, 267);
@@ -448,7 +374,7 @@ TEST_F(Velmcpl, DialogTemplates) {
   };
   EXPECT_EQ(settings.items, settingsItems);
 
-  const DialogTemplate about = readTemplate(cpl_, 104);
+  const DialogTemplate about = readTemplate(cpl_, 104, kPortugal);
   EXPECT_EQ(about.style, kDialog);
   EXPECT_EQ(about.title, "About Velmora");
   EXPECT_EQ(about.cx, 194);

@@ -214,12 +214,20 @@ void runLoop() {
   e.runStatus = kStatusEnded;
 }
 
-int confirmAbortWith(int fromUser, const std::function<bool()>& ask) {
+int confirmAbortWith(int fromUser, const std::function<bool()>& ask,
+                     const std::function<void(ManualEvent&)>& waitFor) {
   Engine& e = engineState();
+  const auto wait = [&](ManualEvent& event) {
+    if (waitFor) {
+      waitFor(event);
+    } else {
+      event.wait();
+    }
+  };
   if (fromUser == 1) {
     writeRecord(kNoteHaltRequest);
     e.haltRequestEvent.set();
-    e.haltAckEvent.wait();
+    wait(e.haltAckEvent);
   }
   if (!ask || !ask()) {
     e.resumeEvent.set();
@@ -229,7 +237,7 @@ int confirmAbortWith(int fromUser, const std::function<bool()>& ask) {
     writeRecord(kNoteAbortRequest);
     e.abortRequestEvent.set();
     e.resumeEvent.set();
-    e.abortAckEvent.wait();
+    wait(e.abortAckEvent);
   }
   writeRecord(kNoteAbortOk);
   e.abortDoneEvent.set();

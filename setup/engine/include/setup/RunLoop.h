@@ -68,6 +68,10 @@ void runLoop();
 // The user side of the abort question: with `fromUser` 1 the halt and abort
 // handshake around `ask`; with 0 only the question and its answer's event.
 // `ask` returns true for yes. Returns 1 when the user chose to abort.
-int confirmAbortWith(int fromUser, const std::function<bool()>& ask);
+// `waitFor`, when given, does the user side's waits for the worker's events
+// (a thread with windows keeps answering the messages sent to them while it
+// waits); without it they block.
+int confirmAbortWith(int fromUser, const std::function<bool()>& ask,
+                     const std::function<void(ManualEvent&)>& waitFor = {});
 
 }  // namespace setup
