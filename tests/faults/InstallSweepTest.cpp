@@ -9,6 +9,7 @@ namespace {
 
 using platform::faults::Service;
 namespace faults = platform::faults;
+namespace fs = std::filesystem;
 
 using InstallSweep = faultsweep::InstallRun;
 
