@@ -1,14 +1,15 @@
 // The script machine and run loop: any bytes as the compiled script entry of
 // a pack that also holds a text, a picture, the uninstaller and an entry
 // split across three volumes, run against a private drive tree from start
-// to end, with every front-end request answered the way the front end does
-// (each element computed, the last one's variable given an answer). A
+// to end, its commands included, with every background and dialog request
+// read by the front end's own readers and answered OK. A
 // script that loops for ever is ended after a number of statements. Checks
 // that the run ends, that the log keeps its header and has no record
 // left open, that a script kestrin's check finds sound runs without an
 // error record, and that the value stack never claims more entries than it has.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,8 @@
 #include "Bytecode.h"
 #include "PackWriter.h"
 #include "ScriptCheck.h"
+#include "frontend/BackgroundItems.h"
+#include "frontend/DialogRequest.h"
 #include "ScratchRoot.h"
 #include "platform/FileSystem.h"
 #include "setup/LogFormat.h"
@@ -49,27 +52,12 @@ std::vector<kestrin::PackInput> otherEntries() {
   return more;
 }
 
-// Walks elements (16-bit length, content) and computes every one that holds
-// an expression; the variable of the last one gets the answer, as a dialog's
-// result variable does.
-void serveElements(std::span<const std::uint8_t> bytes) {
-  std::int32_t lastVariable = -1;
-  while (bytes.size() >= 2) {
-    const std::size_t length = static_cast<std::size_t>(bytes[0] | bytes[1] << 8);
-    if (bytes.size() - 2 < length) break;
-    const std::span<const std::uint8_t> content = bytes.subspan(2, length);
-    const std::size_t size = setup::expressionSize(content);
-    if (size != 0 && setup::evalExpression(content.first(size))) {
-      const setup::ValueStack& stack = setup::valueStack();
-      FUZZ_REQUIRE(stack.depth >= 1 && stack.depth <= setup::kStackDepth);
-      lastVariable = stack.top().variableIndex;
-    }
-    bytes = bytes.subspan(2 + length);
-  }
-  if (lastVariable >= 0 && lastVariable < 256) {
-    if (setup::Variable* v = setup::variableAt(static_cast<std::uint32_t>(lastVariable))) v->number = 1;
-  }
-}
+// The front end's state between requests, as setup.exe keeps it.
+struct FrontEnd {
+  setup::DialogRequest request;
+  setup::ProgressRequest progress;
+  setup::DialogPicture picture;
+};
 
 // Record texts may hold anything (LOGTEXT), so what can be checked is that
 // the header is whole and that no record is left open at the end of a run.
@@ -96,10 +84,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setup::Engine& e = setup::engineState();
   int abortAnswers = 0;
   e.frontEnd = {};
+  static FrontEnd front;
+  front = {};
   e.frontEnd.setBackground = [](std::span<const std::uint8_t> statement) {
-    if (statement.size() >= 2) serveElements(statement.subspan(2));
+    for (const setup::BackgroundChange& change : setup::readBackground(statement))
+      FUZZ_REQUIRE(std::strlen(change.text) < setup::kSlotTextSize);
   };
-  e.frontEnd.dialogRequest = [](std::uint8_t, std::span<const std::uint8_t> elements) { serveElements(elements); };
+  e.frontEnd.dialogRequest = [](std::uint8_t kind, std::span<const std::uint8_t> elements) {
+    setup::readDialogRequest(kind, elements, &front.request, &front.progress, &front.picture);
+    FUZZ_REQUIRE(std::strlen(front.request.caption) < setup::kCaptionSize);
+    FUZZ_REQUIRE(std::strlen(front.request.text) < setup::kMessageSize);
+    FUZZ_REQUIRE(std::strlen(front.progress.text) < setup::kMessageSize);
+    if (front.picture.section.handle) {
+      FUZZ_REQUIRE(front.picture.info.width >= 1 && front.picture.info.height >= 1);
+    }
+    // The user answers OK.
+    setup::storeAnswer(front.request.resultVariable, 1);
+  };
   e.frontEnd.confirmAbort = [&](int fromUser) {
     const bool yes = (abortAnswers++ & 1) != 0;
     return setup::confirmAbortWith(fromUser, [yes] { return yes; });
@@ -127,6 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_REQUIRE(setup::valueStack().depth <= setup::kStackDepth);
 
+  setup::replacePicture(&front.picture, {});  // lets the last picture go
   std::vector<std::uint8_t> log;
   const std::string path = setup::logPath();
   if (platform::readFile(path, 1u << 24, &log) == platform::kErrorSuccess) {
