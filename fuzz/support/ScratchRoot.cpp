@@ -59,6 +59,10 @@ void resetScratch() {
     }
     fs::remove_all(entry.path(), ec);
   }
+  // A script or a log may have removed the folders themselves.
+  fs::create_directories(drive / "windows" / "system32", ec);
+  fs::create_directories(startDirectory(), ec);
+  fs::current_path(startDirectory(), ec);
   // Other drives and the registry go as well.
   for (const auto& entry : fs::directory_iterator(scratchRoot(), ec)) {
     if (entry.path().filename() == "drive_c") continue;
