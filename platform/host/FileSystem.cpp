@@ -167,24 +167,58 @@ std::int32_t appendFile(std::string_view path, std::span<const std::uint8_t> byt
   return writeWith(path, O_APPEND, bytes);
 }
 
-std::int32_t replaceFile(std::string_view path, std::span<const std::uint8_t> bytes) {
-  const std::string target = hostPathFor(path);
-  std::string temp = target + ".XXXXXX";
-  if (const std::int32_t fault = injected(Service::Open)) return fault;
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return lastError(target);
-  std::int32_t error = ::fchmod(fd, 0644) == 0 ? kErrorSuccess : lastError();
-  if (error == kErrorSuccess) error = writeAll(fd, bytes.data(), bytes.size(), nullptr);
-  if (::close(fd) != 0 && error == kErrorSuccess) error = lastError();
-  if (error == kErrorSuccess) {
+std::int32_t openReplacement(std::string_view path, Replacement* r) {
+  r->target = hostPathFor(path);
+  r->temp = r->target + ".XXXXXX";
+  r->file.bits = -1;
+  if (const std::int32_t fault = injected(Service::Open)) {
+    r->temp.clear();
+    return r->error = fault;
+  }
+  const int fd = ::mkstemp(r->temp.data());
+  if (fd < 0) {
+    r->temp.clear();
+    return r->error = lastError(r->target);
+  }
+  r->file.bits = fd;
+  r->error = ::fchmod(fd, 0644) == 0 ? kErrorSuccess : lastError();
+  return r->error;
+}
+
+std::int32_t writeReplacement(Replacement& r, std::span<const std::uint8_t> bytes) {
+  if (r.error == kErrorSuccess && !r.file.isOpen()) r.error = kErrorInvalidHandle;
+  if (r.error == kErrorSuccess) r.error = writeAll(fdOf(r.file), bytes.data(), bytes.size(), nullptr);
+  return r.error;
+}
+
+std::int32_t commitReplacement(Replacement& r) {
+  if (r.error == kErrorSuccess && !r.file.isOpen()) r.error = kErrorInvalidHandle;
+  if (r.file.isOpen() && ::close(fdOf(r.file)) != 0 && r.error == kErrorSuccess) r.error = lastError();
+  r.file.bits = -1;
+  if (r.error == kErrorSuccess) {
     if (const std::int32_t fault = injected(Service::Rename)) {
-      error = fault;
-    } else if (::rename(temp.c_str(), target.c_str()) != 0) {
-      error = lastError(target);
+      r.error = fault;
+    } else if (::rename(r.temp.c_str(), r.target.c_str()) != 0) {
+      r.error = lastError(r.target);
     }
   }
-  if (error != kErrorSuccess) ::unlink(temp.c_str());
-  return error;
+  if (r.error != kErrorSuccess && !r.temp.empty()) ::unlink(r.temp.c_str());
+  r.temp.clear();
+  return r.error;
+}
+
+void abandonReplacement(Replacement& r) {
+  if (r.file.isOpen()) ::close(fdOf(r.file));
+  r.file.bits = -1;
+  if (!r.temp.empty()) ::unlink(r.temp.c_str());
+  r.temp.clear();
+}
+
+std::int32_t replaceFile(std::string_view path, std::span<const std::uint8_t> bytes) {
+  Replacement r;
+  openReplacement(path, &r);
+  writeReplacement(r, bytes);
+  return commitReplacement(r);
 }
 
 std::int32_t copyFile(std::string_view from, std::string_view to, IfExists ifExists) {

@@ -139,18 +139,49 @@ std::int32_t appendFile(std::string_view path, std::span<const std::uint8_t> byt
   return writeWith(path, FILE_APPEND_DATA, OPEN_ALWAYS, bytes);
 }
 
+std::int32_t openReplacement(std::string_view path, Replacement* r) {
+  r->target = std::string(path);
+  r->temp = r->target + ".new" + std::to_string(GetCurrentProcessId());
+  HANDLE h = CreateFileA(r->temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    r->file.bits = -1;
+    r->temp.clear();
+    return r->error = lastError();
+  }
+  r->file.bits = reinterpret_cast<std::intptr_t>(h);
+  return r->error = kErrorSuccess;
+}
+
+std::int32_t writeReplacement(Replacement& r, std::span<const std::uint8_t> bytes) {
+  if (r.error == kErrorSuccess && !r.file.isOpen()) r.error = kErrorInvalidHandle;
+  if (r.error == kErrorSuccess) r.error = writeAll(handleOf(r.file), bytes.data(), bytes.size(), nullptr);
+  return r.error;
+}
+
+std::int32_t commitReplacement(Replacement& r) {
+  if (r.error == kErrorSuccess && !r.file.isOpen()) r.error = kErrorInvalidHandle;
+  if (r.file.isOpen() && !CloseHandle(handleOf(r.file)) && r.error == kErrorSuccess) r.error = lastError();
+  r.file.bits = -1;
+  if (r.error == kErrorSuccess &&
+      !MoveFileExA(r.temp.c_str(), r.target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    r.error = lastError();
+  if (r.error != kErrorSuccess && !r.temp.empty()) DeleteFileA(r.temp.c_str());
+  r.temp.clear();
+  return r.error;
+}
+
+void abandonReplacement(Replacement& r) {
+  if (r.file.isOpen()) CloseHandle(handleOf(r.file));
+  r.file.bits = -1;
+  if (!r.temp.empty()) DeleteFileA(r.temp.c_str());
+  r.temp.clear();
+}
+
 std::int32_t replaceFile(std::string_view path, std::span<const std::uint8_t> bytes) {
-  const std::string target(path);
-  const std::string temp = target + ".new" + std::to_string(GetCurrentProcessId());
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return lastError();
-  std::int32_t error = writeAll(h, bytes.data(), bytes.size(), nullptr);
-  if (!CloseHandle(h) && error == kErrorSuccess) error = lastError();
-  if (error == kErrorSuccess &&
-      !MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    error = lastError();
-  if (error != kErrorSuccess) DeleteFileA(temp.c_str());
-  return error;
+  Replacement r;
+  openReplacement(path, &r);
+  writeReplacement(r, bytes);
+  return commitReplacement(r);
 }
 
 std::int32_t copyFile(std::string_view from, std::string_view to, IfExists ifExists) {

@@ -49,6 +49,27 @@ TEST_F(VelmoraCli, RefusesBadSettingsBeforeTouchingAnything) {
   }
 }
 
+TEST_F(VelmoraCli, RefusesASubdivisionThatWouldNotFinish) {
+  // Refused by the cost of the shape, before anything is written; --help
+  // names the limit.
+  for (const char* args : {"--mode 1 --width 1 --height 27308", "--mode 4 --width 64000 --height 2",
+                           "--mode 1 --width 27308 --height 9000"}) {
+    const Outcome r = velmora(std::string("generate ") + args + " --output '" + (root / "x.bmp").string() + "'", true);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << args << ": " << r.out;
+    EXPECT_NE(r.out.find("27307"), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::is_empty(root)) << args;
+  }
+  // The same shapes in a mode without subdivision, and the longest side
+  // allowed, are made.
+  EXPECT_EQ(velmora("generate --mode 3 --width 1 --height 27308 --output '" + (root / "a.bmp").string() + "'").status,
+            0);
+  EXPECT_EQ(velmora("generate --mode 1 --width 4000 --height 1 --output '" + (root / "b.bmp").string() + "'").status,
+            0);
+  const Outcome help = velmora("generate --help");
+  EXPECT_NE(help.out.find("longer than 27307 pixels"), std::string::npos) << help.out;
+}
+
 TEST_F(VelmoraCli, DefaultsToTheWallpaperPathUnderTheRoot) {
   const Outcome r = velmora("generate --seed 7");
   ASSERT_EQ(r.status, 0);

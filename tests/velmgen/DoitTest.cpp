@@ -64,6 +64,26 @@ TEST_F(DoitTest, SettingsNoImageCanHaveMakeNothing) {
   }
 }
 
+TEST_F(DoitTest, SubdivisionThatWouldNotFinishIsRefused) {
+  // A hand-edited registry asking modes 1 and 4 for a side past the limit:
+  // nothing made, the file as it was; other modes still make that shape.
+  struct Case {
+    std::int32_t mode, width, height, made;
+  };
+  const Case cases[] = {{1, 1, 27308, 0}, {4, 27308, 2, 0}, {1, 1 << 24, 16, 0}, {3, 1, 27308, 1}, {1, 1, 4000, 1}};
+  for (const Case& c : cases) {
+    platform::regDeleteTree(hkcu(), kSettingsKey);
+    store("mode", c.mode);
+    store("size_x", c.width);
+    store("size_y", c.height);
+    putSentinel();
+    loadLibrary();
+    EXPECT_EQ(doit(1), c.made) << c.mode << " " << c.width << "x" << c.height;
+    EXPECT_EQ(wallpaperBytes() == "sentinel", c.made == 0) << c.mode << " " << c.width << "x" << c.height;
+    unloadLibrary();
+  }
+}
+
 TEST_F(DoitTest, UnknownModeRewritesThePreviousImage) {
   store("mode", 42);
   putSentinel();

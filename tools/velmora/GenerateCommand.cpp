@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "velmgen/BmpFile.h"
 #include "velmgen/ClockSeed.h"
+#include "velmgen/Generators.h"
 #include "velmgen/WallGen.h"
 
 namespace velmora {
@@ -30,21 +31,28 @@ int runGenerate(const GenerateOptions& o) {
               << " pixels; at most 268435456 (2^28) are allowed\n";
     return 2;
   }
-  if (o.width > velmgen::kMaxSide || o.height > velmgen::kMaxSide) {
-    std::cerr << "velmora: a side of the image would be longer than " << velmgen::kMaxSide << " pixels\n";
-    return 2;
-  }
-  std::string path = o.output;
-  if (path.empty()) {
-    path = std::string(velmgen::kWallpaperPath);
-    prepareWallpaperFolder();
-  }
-
   // The random source exactly as the library builds it at load, then one
   // reseed with the chosen seed.
   velmgen::RandTable& rand = velmgen::theRand;
   velmgen::randInit(rand, velmgen::kInitialSeed, velmgen::kInitialModulus);
   velmgen::reseed(rand, o.seed);
+
+  // So is the subdivision's cost, with the mode that -1 will pick.
+  velmgen::RandTable peek = rand;
+  const std::int32_t mode = o.mode == -1 ? velmgen::pickMode(peek) : o.mode;
+  if ((mode == 1 || mode == 4) && !velmgen::subdivisionAffordable(o.width, o.height)) {
+    std::cerr << "velmora: a " << o.width << " x " << o.height << " image in mode " << mode << " needs "
+              << velmgen::subdivisionPasses(o.width, o.height) << " subdivision passes; at most "
+              << velmgen::kMaxSubdivisionPasses << " are made (no side longer than "
+              << velmgen::kLongestSubdividedSide << " pixels in modes 1 and 4)\n";
+    return 2;
+  }
+
+  std::string path = o.output;
+  if (path.empty()) {
+    path = std::string(velmgen::kWallpaperPath);
+    prepareWallpaperFolder();
+  }
   velmgen::DefsStore defs;
   defs.size_x = o.width;
   defs.size_y = o.height;
@@ -86,6 +94,12 @@ void addGenerateCommand(CLI::App& app, int& status) {
       ->capture_default_str();
   cmd->add_option("--seed", options->seed, "Seed of the random source (default: from the clock)");
   cmd->add_option("--output", options->output, "File to write (default: the wallpaper file)");
+  cmd->footer(
+      "Modes 1 and 4 subdivide the picture, at a cost of about a third of the longer side squared whatever the "
+      "shorter side. A picture that would need more than 2^28 passes, that is one with a side longer than " +
+      std::to_string(velmgen::kLongestSubdividedSide) +
+      " pixels, is refused in these modes with a one-line error and nothing written (mode -1 refuses it when it "
+      "picks 1 or 4). Every other shape up to 2^28 pixels is made in a few seconds at most.");
   cmd->callback([options, &status] { status = runGenerate(*options); });
 }
 

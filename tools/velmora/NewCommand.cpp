@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "velmgen/DefsStore.h"
 #include "velmgen/Exports.h"
+#include "velmgen/Generators.h"
 #include "velmgen/Library.h"
 #include "velmgen/WallGen.h"
 
@@ -29,6 +30,12 @@ int runNew(bool apply) {
   } else if (!velmgen::settingsUsable(settings)) {
     std::cerr << "velmora: the stored settings (" << settings.size_x << " x " << settings.size_y << ", "
               << settings.colours << " colours) cannot make an image; see velmora settings\n";
+    return 1;
+  } else if ((settings.mode == 1 || settings.mode == 4 || settings.mode == -1) &&
+             !velmgen::subdivisionAffordable(settings.size_x, settings.size_y)) {
+    std::cerr << "velmora: a " << settings.size_x << " x " << settings.size_y
+              << " image is refused in modes 1 and 4 (no side longer than " << velmgen::kLongestSubdividedSide
+              << " pixels); nothing was written\n";
     return 1;
   } else {
     std::cerr << "velmora: cannot write " << path << "\n";

@@ -35,15 +35,12 @@ std::int32_t usedCount(std::int32_t count) { return std::clamp(count, 0, 256); }
 
 }  // namespace
 
-std::vector<std::uint8_t> encodeBmp(const Picture& picture) {
-  const std::size_t width = static_cast<std::size_t>(picture.width);
-  const std::size_t height = static_cast<std::size_t>(picture.height);
-  const std::size_t stride = static_cast<std::size_t>(bmpStride(picture.width));
-  const std::size_t imageSize = stride * height;
-  std::vector<std::uint8_t> out(kBmpPixelOffset + imageSize, 0);
+std::array<std::uint8_t, kBmpPixelOffset> bmpHeader(const Picture& picture) {
+  const std::size_t imageSize = static_cast<std::size_t>(bmpStride(picture.width)) * static_cast<std::size_t>(picture.height);
+  std::array<std::uint8_t, kBmpPixelOffset> out{};
   std::uint8_t* h = out.data();
   put16(h + 0, 0x4D42);
-  put32(h + 2, static_cast<std::uint32_t>(out.size()));
+  put32(h + 2, static_cast<std::uint32_t>(kBmpPixelOffset + imageSize));
   put32(h + 10, kBmpPixelOffset);
   put32(h + 14, 40);
   put32(h + 18, static_cast<std::uint32_t>(picture.width));
@@ -56,7 +53,17 @@ std::vector<std::uint8_t> encodeBmp(const Picture& picture) {
   for (std::int32_t k = 0; k < count; ++k) {
     for (int c = 0; c < 3; ++c) h[54 + 4 * k + c] = static_cast<std::uint8_t>(picture.palette.entries[k][c]);
   }
-  std::uint8_t* row = h + kBmpPixelOffset;
+  return out;
+}
+
+std::vector<std::uint8_t> encodeBmp(const Picture& picture) {
+  const std::size_t width = static_cast<std::size_t>(picture.width);
+  const std::size_t height = static_cast<std::size_t>(picture.height);
+  const std::size_t stride = static_cast<std::size_t>(bmpStride(picture.width));
+  std::vector<std::uint8_t> out(kBmpPixelOffset + stride * height, 0);
+  const auto header = bmpHeader(picture);
+  std::memcpy(out.data(), header.data(), header.size());
+  std::uint8_t* row = out.data() + kBmpPixelOffset;
   for (std::size_t y = 0; y < height; ++y, row += stride) {
     std::memcpy(row, picture.pixels.data() + y * width, width);
   }
@@ -103,8 +110,31 @@ std::int32_t decodeBmp(Picture& picture, std::span<const std::uint8_t> bytes) {
 }
 
 std::int32_t writeBmp(const Picture& picture, std::string_view path) {
-  const std::vector<std::uint8_t> bytes = encodeBmp(picture);
-  return platform::replaceFile(path, bytes) == platform::kErrorSuccess ? 1 : 0;
+  // Streamed: the file is never held whole beside the picture.
+  platform::Replacement file;
+  platform::openReplacement(path, &file);
+  const auto header = bmpHeader(picture);
+  platform::writeReplacement(file, header);
+  const std::size_t width = static_cast<std::size_t>(picture.width);
+  const std::size_t height = static_cast<std::size_t>(picture.height);
+  const std::size_t stride = static_cast<std::size_t>(bmpStride(picture.width));
+  const std::uint8_t* pixels = picture.pixels.data();
+  if (stride == width) {
+    // Rows without padding are the file's bytes as they stand.
+    platform::writeReplacement(file, {pixels, width * height});
+  } else {
+    // Padded rows go out through a buffer of whole rows.
+    constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+    const std::size_t rowsPerPiece = std::max<std::size_t>(1, kBufferBytes / stride);
+    std::vector<std::uint8_t> buffer(std::min(rowsPerPiece, height) * stride, 0);
+    for (std::size_t y = 0; y < height && file.error == platform::kErrorSuccess;) {
+      const std::size_t rows = std::min(rowsPerPiece, height - y);
+      for (std::size_t i = 0; i < rows; ++i) std::memcpy(buffer.data() + i * stride, pixels + (y + i) * width, width);
+      platform::writeReplacement(file, {buffer.data(), rows * stride});
+      y += rows;
+    }
+  }
+  return platform::commitReplacement(file) == platform::kErrorSuccess ? 1 : 0;
 }
 
 std::int32_t readBmp(Picture& picture, std::string_view path) {

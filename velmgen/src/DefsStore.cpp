@@ -106,8 +106,8 @@ std::int32_t getDefs(const DefsStore& defs, std::int32_t index) {
 }
 
 bool settingsUsable(const DefsStore& defs) {
-  return defs.size_x >= 1 && defs.size_y >= 1 && defs.size_x <= kMaxSide && defs.size_y <= kMaxSide &&
-         defs.colours >= 2 && defs.colours <= 256 && std::int64_t{defs.size_x} * defs.size_y <= kMaxPixels;
+  return defs.size_x >= 1 && defs.size_y >= 1 && defs.colours >= 2 && defs.colours <= 256 &&
+         std::int64_t{defs.size_x} * defs.size_y <= kMaxPixels;
 }
 
 void setDefs(DefsStore& defs, std::int32_t index, std::int32_t value) {

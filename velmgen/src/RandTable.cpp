@@ -1,5 +1,6 @@
 #include "velmgen/RandTable.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "velmgen/StableMath.h"
@@ -21,8 +22,11 @@ std::int32_t reduced(std::int32_t t, std::int32_t m) { return t < 0 ? wrapAdd(t,
 
 void refill(RandTable& t) {
   const std::int32_t m = t.modulus;
+  // The second loop reads words 24 places back, so it runs in three blocks
+  // of independent words (24..47 read 0..23; 48..54 read 24..30).
   for (int i = 1; i <= 23; ++i) t.T[i] = reduced(wrapSub(t.T[i], t.T[i + 31]), m);
-  for (int i = 24; i <= 54; ++i) t.T[i] = reduced(wrapSub(t.T[i], t.T[i - 24]), m);
+  for (int i = 24; i <= 47; ++i) t.T[i] = reduced(wrapSub(t.T[i], t.T[i - 24]), m);
+  for (int i = 48; i <= 54; ++i) t.T[i] = reduced(wrapSub(t.T[i], t.T[i - 24]), m);
   t.index = 0;
 }
 
@@ -55,6 +59,27 @@ std::int32_t nextRaw(RandTable& t) {
   if (t.index > 54) refill(t);
   t.index += 1;
   return t.T[t.index];
+}
+
+void draw16(RandTable& t, std::uint16_t* out, std::size_t count) {
+  while (count > 0) {
+    if (t.index > 54) refill(t);
+    const std::size_t n = std::min<std::size_t>(count, static_cast<std::size_t>(55 - t.index));
+    const std::int32_t* from = t.T + t.index + 1;
+    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint16_t>(from[i]);
+    t.index += static_cast<std::int32_t>(n);
+    out += n;
+    count -= n;
+  }
+}
+
+void skipDraws(RandTable& t, std::uint64_t count) {
+  while (count > 0) {
+    if (t.index > 54) refill(t);
+    const std::uint64_t n = std::min<std::uint64_t>(count, static_cast<std::uint64_t>(55 - t.index));
+    t.index += static_cast<std::int32_t>(n);
+    count -= n;
+  }
 }
 
 double GaussDraw::value() {

@@ -11,6 +11,9 @@ std::int32_t pickMode(RandTable& rand) { return static_cast<std::int32_t>(static
 std::int32_t makeWallpaper(WallGen& gen, RandTable& rand, const DefsStore& defs, std::int32_t mode,
                            std::string_view path) {
   if (mode == -1) mode = pickMode(rand);
+  // A subdivision that would not finish in seconds is not started: nothing
+  // is made or written, and the last picture stays.
+  if ((mode == 1 || mode == 4) && !subdivisionAffordable(defs.size_x, defs.size_y)) return 0;
   gen.xyValid = 1;
   if (mode >= 0 && mode <= 7) {
     Picture& picture = gen.picture.emplace();

@@ -54,6 +54,27 @@ std::int32_t appendFile(std::string_view path, std::span<const std::uint8_t> byt
 // On a failure any existing file is left as it was.
 std::int32_t replaceFile(std::string_view path, std::span<const std::uint8_t> bytes);
 
+// replaceFile for a file written piece by piece, so that a large file never
+// has to be held in memory whole: the pieces go to a temporary file beside
+// `path`, and commitReplacement puts it in place. Until then readers see the
+// old file (or none), and after any failure the old file stays as it was.
+struct Replacement {
+  FileHandle file;                      // the temporary file, open for writing
+  std::string temp;                     // its OS path
+  std::string target;                   // the OS path it will replace
+  std::int32_t error = kErrorSuccess;  // the first failure, kept to the end
+};
+std::int32_t openReplacement(std::string_view path, Replacement* replacement);
+// Appends the bytes. After a failure nothing more is written and the first
+// failure is returned again.
+std::int32_t writeReplacement(Replacement& replacement, std::span<const std::uint8_t> bytes);
+// Closes the temporary file and, when every write succeeded, renames it over
+// the target; otherwise (or when the rename fails) removes it. Returns the
+// first failure, 0 when the file is in place.
+std::int32_t commitReplacement(Replacement& replacement);
+// Closes and removes the temporary file; the target is left as it was.
+void abandonReplacement(Replacement& replacement);
+
 enum class IfExists : std::uint8_t { Fail, Overwrite };
 // Copies a file's bytes. With IfExists::Fail an existing destination is
 // kErrorFileExists and stays as it was.

@@ -1,6 +1,7 @@
 #pragma once
 // The wallpaper file: an uncompressed 8-bit bitmap with a 256-entry colour
 // table and its pixel rows at offset 1078, rows bottom-up.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -16,6 +17,9 @@ inline constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
 
 inline std::int64_t bmpStride(std::int32_t width) { return (static_cast<std::int64_t>(width) + 3) & ~std::int64_t{3}; }
 
+// The file's first 1078 bytes: header and colour table.
+std::array<std::uint8_t, kBmpPixelOffset> bmpHeader(const Picture& picture);
+
 // The file's bytes for a picture.
 std::vector<std::uint8_t> encodeBmp(const Picture& picture);
 
@@ -24,7 +28,8 @@ std::vector<std::uint8_t> encodeBmp(const Picture& picture);
 // the end read as 0xFF, as from a short file.
 std::int32_t decodeBmp(Picture& picture, std::span<const std::uint8_t> bytes);
 
-// Writes the file whole or not at all. 1 when written, 0 otherwise.
+// Writes the file whole or not at all, streamed from the picture through a
+// temporary file. 1 when written, 0 otherwise.
 std::int32_t writeBmp(const Picture& picture, std::string_view path);
 
 // 1 when read, 0 when the file cannot be opened or is not one of ours.

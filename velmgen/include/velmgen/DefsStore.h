@@ -47,13 +47,8 @@ void closeDefs(DefsStore& defs, RandTable& rand);
 std::int32_t getDefs(const DefsStore& defs, std::int32_t index);
 void setDefs(DefsStore& defs, std::int32_t index, std::int32_t value);
 
-// The longest side an image may have. The subdivision generators take time
-// in the square of the longer side, so a strip one pixel wide and a million
-// long would never be done; every square image of at most 2^28 pixels fits.
-inline constexpr std::int32_t kMaxSide = 16384;
-
 // Whether the engine can make an image from these settings: at least one
-// pixel, at most 2^28, no side longer than kMaxSide, and 2 .. 256 colours. A hand-edited registry can hold
+// pixel, at most 2^28, and 2 .. 256 colours. A hand-edited registry can hold
 // anything; the engine makes nothing from values outside these.
 bool settingsUsable(const DefsStore& defs);
 

@@ -25,6 +25,23 @@ void subdivide(Picture& picture, RandTable& rand, std::int32_t maxColour, std::i
 std::int32_t edgeMidpoint(Picture& picture, RandTable& rand, std::int32_t maxColour, std::int32_t xa, std::int32_t ya,
                           std::int32_t xt, std::int32_t yt, std::int32_t xb, std::int32_t yb);
 
+// The passes the subdivision of a width x height picture makes, four draws
+// each. The count depends on the two sides alone: about 0.6 a pixel for a
+// screen-shaped picture, but it grows with the square of the long side when
+// the short side is 1 or 2 pixels (a 1 x 16000 picture takes 86 million).
+// Saturates at kPassesCeiling.
+inline constexpr std::uint64_t kPassesCeiling = std::uint64_t{1} << 60;
+std::uint64_t subdivisionPasses(std::int32_t width, std::int32_t height);
+
+// The most passes modes 1 and 4 make, a few seconds' work; shapes that need
+// more are refused before any work. The count is about a third of the longer
+// side squared whatever the shorter side, so among the shapes of at most
+// 2^28 pixels exactly those with a side longer than kLongestSubdividedSide
+// are refused.
+inline constexpr std::uint64_t kMaxSubdivisionPasses = std::uint64_t{1} << 28;
+inline constexpr std::int32_t kLongestSubdividedSide = 27307;
+bool subdivisionAffordable(std::int32_t width, std::int32_t height);
+
 // Fills an empty picture with the stored 8-bit pixels of built-in texture
 // `id` (102, 105, 107 or 109) of `module`. Always 1.
 std::int32_t loadTexture(Picture& picture, void* module, std::int32_t id);

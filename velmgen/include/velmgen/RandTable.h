@@ -3,6 +3,7 @@
 // Every random choice of the engine is a draw from here, in a fixed order,
 // so the same history of seedings and draws always gives the same image.
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 namespace velmgen {
@@ -23,6 +24,11 @@ void randInit(RandTable& t, std::int32_t seed, std::int32_t modulus);
 void reseed(RandTable& t, std::int32_t seed);
 std::int32_t nextRaw(RandTable& t);
 inline std::int32_t next16(RandTable& t) { return nextRaw(t) & 0xFFFF; }
+
+// The next `count` values of next16, in order, at once.
+void draw16(RandTable& t, std::uint16_t* out, std::size_t count);
+// Moves the table on by `count` draws whose values nobody looks at.
+void skipDraws(RandTable& t, std::uint64_t count);
 
 // Draw constants, each the double nearest to the quotient named.
 inline constexpr double K = std::bit_cast<double>(std::uint64_t{0x3EF0001000100010});      // 1/65535

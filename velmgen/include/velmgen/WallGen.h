@@ -28,6 +28,8 @@ std::int32_t pickMode(RandTable& rand);
 // Runs the generator of `mode` (-1: one at random) and writes the picture to
 // `path`. Returns 1 when the file was written, 0 otherwise. A mode outside
 // -1 .. 7 runs no generator and writes the previous picture again, if any.
+// Modes 1 and 4 on a shape whose subdivision costs more than
+// kMaxSubdivisionPasses make and write nothing and return 0.
 std::int32_t makeWallpaper(WallGen& gen, RandTable& rand, const DefsStore& defs, std::int32_t mode,
                            std::string_view path = kWallpaperPath);
 
