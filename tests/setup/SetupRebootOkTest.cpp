@@ -24,7 +24,7 @@ TEST(Reboot, OkRestartsAndTheFileInUseIsReplaced) {
   EXPECT_FALSE(setup.running());
   const std::string wanted(run.version2.begin(), run.version2.end());
   bool replaced = false;
-  for (int i = 0; i < 300 && !replaced; ++i) {
+  for (int i = 0; i < 600 && !replaced; ++i) {
     replaced = driver::fileText(run.installed) == wanted;
     if (!replaced) Sleep(100);
   }
