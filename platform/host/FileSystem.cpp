@@ -11,16 +11,20 @@
 #include <string>
 
 #include "ErrnoMap.h"
+#include "FaultPoint.h"
 #include "platform/HostRoot.h"
 
 namespace platform {
 namespace {
 
+using faults::injected;
+using faults::Service;
+
 int fdOf(FileHandle f) { return static_cast<int>(f.bits); }
 
 std::int32_t lastError(const std::string& hostPath = {}) { return errorFromErrno(errno, hostPath); }
 
-std::int32_t writeAll(int fd, const void* data, std::size_t bytes, std::size_t* put) {
+std::int32_t writeBytes(int fd, const void* data, std::size_t bytes, std::size_t* put) {
   const auto* p = static_cast<const std::uint8_t*>(data);
   std::size_t done = 0;
   std::int32_t error = kErrorSuccess;
@@ -37,12 +41,29 @@ std::int32_t writeAll(int fd, const void* data, std::size_t bytes, std::size_t* 
   return error;
 }
 
+std::int32_t writeAll(int fd, const void* data, std::size_t bytes, std::size_t* put) {
+  if (const std::int32_t fault = injected(Service::Write)) [[unlikely]] {
+    // A disk that fills up takes part of the bytes first.
+    std::size_t wrote = 0;
+    if (fault == kErrorDiskFull) writeBytes(fd, data, bytes / 2, &wrote);
+    if (put) *put = wrote;
+    return fault;
+  }
+  return writeBytes(fd, data, bytes, put);
+}
+
 // Opens `path` with `flags`, writes the bytes, closes it.
 std::int32_t writeWith(std::string_view path, int flags, std::span<const std::uint8_t> bytes) {
   const std::string native = hostPathFor(path);
+  if (const std::int32_t fault = injected(Service::Open)) return fault;
   const int fd = ::open(native.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return lastError(native);
+  // An append that fails part-way is taken back, so the file never ends in
+  // a piece of what was to be added.
+  struct stat before {};
+  const bool appending = (flags & O_APPEND) != 0 && ::fstat(fd, &before) == 0;
   std::int32_t error = writeAll(fd, bytes.data(), bytes.size(), nullptr);
+  if (error != kErrorSuccess && appending) (void)::ftruncate(fd, before.st_size);
   if (::close(fd) != 0 && error == kErrorSuccess) error = lastError();
   return error;
 }
@@ -59,6 +80,7 @@ std::string nativePath(std::string_view path) { return hostPathFor(path); }
 std::int32_t openForReading(std::string_view path, FileHandle* file) {
   file->bits = -1;
   const std::string native = hostPathFor(path);
+  if (const std::int32_t fault = injected(Service::Open)) return fault;
   const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return lastError(native);
   struct stat st {};
@@ -73,6 +95,7 @@ std::int32_t openForReading(std::string_view path, FileHandle* file) {
 std::int32_t openForUpdate(std::string_view path, bool truncate, FileHandle* file) {
   file->bits = -1;
   const std::string native = hostPathFor(path);
+  if (const std::int32_t fault = injected(Service::Open)) return fault;
   const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0644);
   if (fd < 0) return lastError(native);
   file->bits = fd;
@@ -93,6 +116,10 @@ std::size_t readSome(FileHandle file, void* buffer, std::size_t bytes, std::int3
   std::size_t got = 0;
   auto* p = static_cast<std::uint8_t*>(buffer);
   if (error) *error = kErrorSuccess;
+  if (const std::int32_t fault = injected(Service::Read)) {
+    if (error) *error = fault;
+    return 0;
+  }
   while (got < bytes) {
     const ssize_t n = ::read(fdOf(file), p + got, bytes - got);
     if (n < 0 && errno == EINTR) continue;
@@ -144,6 +171,10 @@ std::int32_t openReplacement(std::string_view path, Replacement* r) {
   r->target = hostPathFor(path);
   r->temp = r->target + ".XXXXXX";
   r->file.bits = -1;
+  if (const std::int32_t fault = injected(Service::Open)) {
+    r->temp.clear();
+    return r->error = fault;
+  }
   const int fd = ::mkstemp(r->temp.data());
   if (fd < 0) {
     r->temp.clear();
@@ -164,7 +195,13 @@ std::int32_t commitReplacement(Replacement& r) {
   if (r.error == kErrorSuccess && !r.file.isOpen()) r.error = kErrorInvalidHandle;
   if (r.file.isOpen() && ::close(fdOf(r.file)) != 0 && r.error == kErrorSuccess) r.error = lastError();
   r.file.bits = -1;
-  if (r.error == kErrorSuccess && ::rename(r.temp.c_str(), r.target.c_str()) != 0) r.error = lastError(r.target);
+  if (r.error == kErrorSuccess) {
+    if (const std::int32_t fault = injected(Service::Rename)) {
+      r.error = fault;
+    } else if (::rename(r.temp.c_str(), r.target.c_str()) != 0) {
+      r.error = lastError(r.target);
+    }
+  }
   if (r.error != kErrorSuccess && !r.temp.empty()) ::unlink(r.temp.c_str());
   r.temp.clear();
   return r.error;
@@ -187,6 +224,7 @@ std::int32_t replaceFile(std::string_view path, std::span<const std::uint8_t> by
 std::int32_t copyFile(std::string_view from, std::string_view to, IfExists ifExists) {
   const std::string source = hostPathFor(from);
   const std::string target = hostPathFor(to);
+  if (const std::int32_t fault = injected(Service::Open)) return fault;
   const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return lastError(source);
   if (isDirectory(source)) {
@@ -194,6 +232,10 @@ std::int32_t copyFile(std::string_view from, std::string_view to, IfExists ifExi
     return kErrorAccessDenied;
   }
   const int mode = ifExists == IfExists::Fail ? O_EXCL : O_TRUNC;
+  if (const std::int32_t fault = injected(Service::Open)) {
+    ::close(in);
+    return fault;
+  }
   const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0644);
   if (out < 0) {
     const std::int32_t error = errno == EEXIST ? kErrorFileExists : lastError(target);
@@ -203,6 +245,10 @@ std::int32_t copyFile(std::string_view from, std::string_view to, IfExists ifExi
   std::int32_t error = kErrorSuccess;
   std::uint8_t buffer[65536];
   for (;;) {
+    if (const std::int32_t fault = injected(Service::Read)) {
+      error = fault;
+      break;
+    }
     const ssize_t n = ::read(in, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) error = lastError();
@@ -224,6 +270,7 @@ std::int32_t deleteFile(std::string_view path) {
 
 std::int32_t createDirectory(std::string_view path) {
   const std::string native = hostPathFor(path);
+  if (const std::int32_t fault = injected(Service::CreateDirectory)) return fault;
   return ::mkdir(native.c_str(), 0755) == 0 ? kErrorSuccess : lastError(native);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "FaultPoint.h"
 #include "RegistryDb.h"
 
 namespace platform {
@@ -103,6 +104,7 @@ std::int32_t deleteKey(RegKey parent, std::string_view subKey, bool tree) {
     Stmt del(db, "DELETE FROM keys WHERE id = ?1");
     if (del.bind(1, id).step() != SQLITE_DONE) return kErrorRegistryIoFailed;
   }
+  if (const std::int32_t fault = faults::injected(faults::Service::RegistryWrite)) return fault;
   return tx.commit() ? kErrorSuccess : kErrorRegistryIoFailed;
 }
 
@@ -158,6 +160,9 @@ std::int32_t regCreateKey(RegKey parent, std::string_view subKey, RegAccess acce
       created = true;
     }
     id = child;
+  }
+  if (created) {
+    if (const std::int32_t fault = faults::injected(faults::Service::RegistryWrite)) return fault;
   }
   if (!tx.commit()) return kErrorRegistryIoFailed;
   *result = makeKey(id, static_cast<unsigned>(access));
@@ -227,6 +232,7 @@ std::int32_t regSetValue(RegKey key, std::string_view name, std::uint32_t type,
            " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
   if (put.bind(1, keyId(key)).bind(2, name).bind(3, std::int64_t{type}).bindBlob(4, data).step() != SQLITE_DONE)
     return kErrorRegistryIoFailed;
+  if (const std::int32_t fault = faults::injected(faults::Service::RegistryWrite)) return fault;
   return tx.commit() ? kErrorSuccess : kErrorRegistryIoFailed;
 }
 
@@ -242,6 +248,7 @@ std::int32_t regDeleteValue(RegKey key, std::string_view name) {
   Stmt del(db, "DELETE FROM vals WHERE key = ?1 AND name = ?2");
   if (del.bind(1, keyId(key)).bind(2, name).step() != SQLITE_DONE) return kErrorRegistryIoFailed;
   if (sqlite3_changes(db) == 0) return kErrorFileNotFound;
+  if (const std::int32_t fault = faults::injected(faults::Service::RegistryWrite)) return fault;
   return tx.commit() ? kErrorSuccess : kErrorRegistryIoFailed;
 }
 

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "FaultPoint.h"
 #include "platform/FileSystem.h"
 #include "platform/FileVersion.h"
 #include "platform/SystemDirs.h"
@@ -70,6 +71,7 @@ std::string makeTempFile(std::string_view dir) {
     char name[16];
     std::snprintf(name, sizeof name, "VER%04X.tmp", ++counter & 0xFFFF);
     const std::string native = nativePath(joined(dir, name));
+    if (faults::injected(faults::Service::Open)) return "";
     const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) {
       ::close(fd);
@@ -185,8 +187,11 @@ InstallOutcome installFile(std::uint32_t flags, std::string_view sourceName, std
     }
   }
   // The rename replaces the present file in one step.
-  if (::rename(nativePath(tempPath).c_str(), destinationNative.c_str()) != 0) {
-    out.result |= vifOf(errno) | kVifCannotRename;
+  const std::int32_t fault = faults::injected(faults::Service::Rename);
+  if (fault || ::rename(nativePath(tempPath).c_str(), destinationNative.c_str()) != 0) {
+    out.result |= (fault ? (fault == kErrorSharingViolation ? kVifSharingViolation : kVifAccessViolation)
+                         : vifOf(errno)) |
+                  kVifCannotRename;
     deleteFile(tempPath);
   }
   return out;

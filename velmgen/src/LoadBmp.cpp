@@ -2,16 +2,16 @@
 // the applet's preview.
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "velmgen/BmpFile.h"
 #include "velmgen/Exports.h"
 
 namespace {
 
-// Header records stay valid for callers that still hold one, so every
-// record made is kept until the process ends.
-std::vector<std::unique_ptr<platform::BitmapInfo256>> headers;
+// lastDIB's record stays valid until the next loadbmp; the one before it is
+// kept one call longer for a caller that still holds it while it loads the
+// next file. Older ones go, so loading again and again does not grow.
+std::unique_ptr<platform::BitmapInfo256> headers[2];
 platform::BitmapInfo256* lastHeader = nullptr;
 std::uint8_t* lastBits = nullptr;
 
@@ -22,7 +22,9 @@ extern "C" {
 void* loadbmp(const char* path) {
   velmgen::Picture picture;
   velmgen::readBmp(picture, path ? path : "");  // a failed read leaves 0 x 0
-  auto& info = *headers.emplace_back(std::make_unique<platform::BitmapInfo256>());
+  headers[1] = std::move(headers[0]);
+  headers[0] = std::make_unique<platform::BitmapInfo256>();
+  auto& info = *headers[0];
   lastHeader = &info;
   info.width = picture.width;
   info.height = picture.height;

@@ -14,4 +14,10 @@ std::string hostRoot();
 // relative; backslashes become slashes.
 std::string hostPathFor(std::string_view windowsPath);
 
+// For fuzzing and tests that run scripts naming any path (set it before any
+// other thread starts): every mapped path that would lead out of the root
+// (drive Z:, an absolute host path, "..") goes to <root>/outside instead.
+// The environment variable VELMORA_CONFINE=1 sets it for a whole program.
+void confineToHostRoot(bool on);
+
 }  // namespace platform

@@ -76,9 +76,11 @@ bool apply(ValueStack& s, std::uint8_t op) {
     case kOpGreaterEqual: result = a >= b; break;
     case kOpAdd:
       if (left.string || right.string) {
-        const std::string text = (left.string ? std::string(left.string) : decimal(a)) +
-                                 (right.string ? std::string(right.string) : decimal(b));
-        left.string = keepString(text);
+        std::string text = (left.string ? std::string(left.string) : decimal(a)) +
+                           (right.string ? std::string(right.string) : decimal(b));
+        // A script that doubles a string in a loop would take all memory.
+        if (text.size() > kMaxStringBytes) text.resize(kMaxStringBytes);
+        left.string = makeString(text);
         left.type = 1;
         left.variableIndex = -1;
         return true;
@@ -133,7 +135,7 @@ int evalExpression(std::span<const std::uint8_t> bytes) {
     if (code == kTokenString) {
       if (left < 3 || left - 3 < le16(p + 1)) return 0;
       const std::size_t len = le16(p + 1);
-      v.string = keepString({reinterpret_cast<const char*>(p + 3), len});
+      v.string = makeString({reinterpret_cast<const char*>(p + 3), len});
       v.type = 1;
       p += 3 + len;
     } else if (code == kTokenVariable) {

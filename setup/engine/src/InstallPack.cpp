@@ -130,7 +130,10 @@ PackEntry* InstallPack::loadEntry(std::string_view name) {
   entry->data[size] = 0;
   PackEntry* result = entry.get();
   loadedEntries().push_back(std::move(entry));
-  if (record.flags() & kFlagKeepLoaded) record.kept = result;
+  if (record.flags() & kFlagKeepLoaded) {
+    record.kept = result;
+    result->kept = true;
+  }
   return result;
 }
 
@@ -186,6 +189,14 @@ void InstallPack::extractEntry(std::string_view name, std::string_view outputPat
   }
   platform::closeFile(out);
 }
+
+void releaseLoadedEntries() { loadedEntries().clear(); }
+
+void releaseUnusedEntries(const std::function<bool(const PackEntry&)>& unused) {
+  std::erase_if(loadedEntries(), [&](const std::unique_ptr<PackEntry>& e) { return !e->kept && unused(*e); });
+}
+
+std::size_t loadedEntryCount() { return loadedEntries().size(); }
 
 void InstallPack::close() {
   directory.clear();

@@ -175,6 +175,11 @@ void runLoop() {
   }
   while (e.programCounter >= 0 && static_cast<std::uint32_t>(e.programCounter) < e.codeLength) {
     releaseRecord();
+    reclaimStrings();
+    if (e.statementLimit != 0 && e.statementsRun++ >= e.statementLimit) {
+      e.runStatus = kStatusEnded;
+      return;
+    }
     if (e.haltRequestEvent.isSet()) {
       // The record goes first, so the log has the acknowledgement before
       // anything the user side writes once it has seen the event.
@@ -204,6 +209,7 @@ void runLoop() {
         return;
     }
   }
+  flushLog();
   if (systemVariables()[kMoveLog].number == 1) moveLogToTarget();
   e.runStatus = kStatusEnded;
 }

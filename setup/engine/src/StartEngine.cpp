@@ -16,6 +16,8 @@ std::int32_t startEngine() {
   Engine& e = engineState();
   e.pack.reset();
   e.script = nullptr;
+  releaseRunMemory();
+  e.statementsRun = 0;
   e.codeStart = nullptr;
   e.codeLength = 0;
   e.programCounter = 0;

@@ -167,6 +167,11 @@ const std::string& logPath() { return theLog.path; }
 const char* logNameBuffer() { return theLog.name; }
 std::int32_t recordOpenFlag() { return theLog.recordOpen; }
 
+void flushLog() {
+  auto held = takeTurn();
+  if (!theLog.pending.empty()) append("");
+}
+
 std::int32_t logWriteError() {
   std::lock_guard<std::mutex> held(theLog.lock);
   return theLog.writeError;

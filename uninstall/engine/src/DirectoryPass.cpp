@@ -38,7 +38,9 @@ void undoDirectories() {
   // gone and the folders follow it.
   if (cancelRequested()) return;
   closeLog();
-  platform::deleteFile(s.logPath);
+  // A failed read or registry change keeps the log for another run; the
+  // folders go as far as they can (the log's own stays with it).
+  if (!s.undoFailed) platform::deleteFile(s.logPath);
   for (const std::string& dir : made) platform::removeDirectory(dir);
 }
 

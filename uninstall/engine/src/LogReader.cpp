@@ -16,7 +16,10 @@ int logByte(bool peek) {
     if (!s.log.isOpen()) return kEnd;
     s.bufferStart += static_cast<std::int64_t>(s.filled);
     s.next = 0;
-    s.filled = platform::readSome(s.log, s.bytes, sizeof s.bytes);
+    std::int32_t error = 0;
+    s.filled = platform::readSome(s.log, s.bytes, sizeof s.bytes, &error);
+    // A log that cannot be read to its end may hold more to undo.
+    if (error != 0) s.undoFailed = true;
     if (s.filled == 0) return kEnd;
   }
   const int c = s.bytes[s.next];

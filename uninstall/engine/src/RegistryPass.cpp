@@ -19,18 +19,18 @@ void removeUninstallEntry(const char* subKey) {
   const RegKey machine = platform::regRoot(platform::RegRoot::LocalMachine);
   RegKey key;
   if (platform::regOpenKey(machine, subKey, platform::RegAccess::All, &key) == 0) {
-    platform::regDeleteValue(key, setup::kDisplayNameValue);
-    platform::regDeleteValue(key, setup::kUninstallStringValue);
+    noteRegistryResult(platform::regDeleteValue(key, setup::kDisplayNameValue));
+    noteRegistryResult(platform::regDeleteValue(key, setup::kUninstallStringValue));
     platform::regCloseKey(key);
   }
-  platform::regDeleteKey(machine, subKey);
+  noteRegistryResult(platform::regDeleteKey(machine, subKey));
 }
 
 void removeValue(char (*f)[kRecordBytes]) {  // root, key, value name
   RegKey root, key;
   if (!rootNamed(f[0], &root)) return;
   if (platform::regOpenKey(root, f[1], platform::RegAccess::All, &key) != 0) return;
-  platform::regDeleteValue(key, f[2]);
+  noteRegistryResult(platform::regDeleteValue(key, f[2]));
   platform::regCloseKey(key);
 }
 

@@ -25,16 +25,34 @@ bool cancelRequested() {
   return s.cancelled;
 }
 
-void markRecordDone() {
+namespace {
+
+void markRecord(char mark) {
   UninstallerState& s = uninstallerState();
   if (s.recordStart < 0) return;
   platform::FileHandle file;
   if (platform::openForUpdate(s.logPath, false, &file) != 0) return;
-  if (platform::seekFile(file, static_cast<std::uint64_t>(s.recordStart)) == 0) {
-    const char done = ';';
-    platform::writeSome(file, &done, 1);
-  }
+  if (platform::seekFile(file, static_cast<std::uint64_t>(s.recordStart)) == 0) platform::writeSome(file, &mark, 1);
   platform::closeFile(file);
+}
+
+}  // namespace
+
+void markRecordDone() { markRecord(';'); }
+void markRecordUndone() { markRecord('['); }
+
+void noteRegistryResult(std::int32_t result) {
+  switch (result) {
+    case platform::kErrorSuccess:
+    case platform::kErrorFileNotFound:  // gone already
+    case platform::kErrorKeyDeleted:
+    case platform::kErrorBadPathname:       // no key can have that name
+    case platform::kErrorInvalidParameter:
+    case platform::kErrorAccessDenied:  // a key that still has subkeys stays, as it should
+      return;
+    default:
+      uninstallerState().undoFailed = true;
+  }
 }
 
 void closeLog() {
@@ -60,6 +78,7 @@ int loadLog(std::string_view path) {
   s.backupDir[0] = '\0';
   s.hasBackupDir = false;
   s.cancelled = false;
+  s.undoFailed = false;
   if (platform::openForReading(s.logPath, &s.log) != 0) return 1;
 
   char record[kRecordBytes];

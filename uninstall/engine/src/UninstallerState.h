@@ -29,6 +29,10 @@ struct UninstallerState {
 
   const UninstallProgress* progress = nullptr;
   bool cancelled = false;  // a cancel was seen; the passes stop
+  // A read of the log or a registry change failed for a reason other than
+  // what it names being gone: pass 3 keeps the log, so that another run can
+  // undo what this one could not.
+  bool undoFailed = false;
 };
 
 UninstallerState& uninstallerState();
@@ -42,5 +46,11 @@ bool cancelRequested();
 // Marks the record readRecord gave last as done: its "[" becomes ";", so
 // that it stands outside brackets and no later run acts on it again.
 void markRecordDone();
+// Takes the mark back: the record is to be acted on again.
+void markRecordUndone();
+
+// Notes a registry change's result: one that failed while what it names is
+// still there keeps the log for another run.
+void noteRegistryResult(std::int32_t result);
 
 }  // namespace uninstall

@@ -5,6 +5,7 @@
 // the entries' bytes.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,6 +40,7 @@ struct PackEntry {
   std::unique_ptr<std::uint8_t[]> allocation;
   std::uint8_t* data = nullptr;
   std::uint32_t size = 0;
+  bool kept = false;  // attached to its record (flag 0x01)
 };
 
 struct DirectoryRecord {
@@ -92,6 +94,15 @@ struct VolumeChain {
   // When a continuation is pending, replaces `current` with the next volume.
   void advanceVolume(std::unique_ptr<InstallPack>& current);
 };
+
+// Frees every entry loaded so far. Only for the start of a new run, when
+// nothing refers to the entries of the previous one any more and the packs
+// that kept some are gone.
+void releaseLoadedEntries();
+// Frees the loaded entries that `unused` says nothing refers to; entries
+// kept by their record (flag 0x01) always stay.
+void releaseUnusedEntries(const std::function<bool(const PackEntry&)>& unused);
+std::size_t loadedEntryCount();
 
 // The one chain of this process.
 VolumeChain& theVolumeChain();

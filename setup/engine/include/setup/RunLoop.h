@@ -36,6 +36,11 @@ struct Engine {
   std::int32_t rebootNeeded = 0;
   std::int32_t programInstance = 0;
   char operands[4][kOperandBufferSize] = {};
+  // Tests and fuzzing: after this many statements the run ends as an abort
+  // ends it, the log left where it is (0: no limit), so that a script that
+  // loops forever still ends.
+  std::uint64_t statementLimit = 0;
+  std::uint64_t statementsRun = 0;
 
   ManualEvent abortRequestEvent;
   ManualEvent abortAckEvent;

@@ -58,6 +58,25 @@ std::size_t expressionSize(std::span<const std::uint8_t> bytes);
 // A string that lives until the process ends.
 const char* keepString(std::string_view text);
 
+// The longest string a concatenation makes; longer results are cut there.
+inline constexpr std::size_t kMaxStringBytes = std::size_t{1} << 20;
+
+// A string made by a computation (a literal, a concatenation). It lives as
+// long as a script or system variable or an entry of the value stack refers
+// to it; reclaimStrings frees the others.
+const char* makeString(std::string_view text);
+// Frees the strings that nothing refers to any more, and the loaded entries
+// that no variable holds (those kept by their record stay). Cheap when there
+// is little to free: the work is done once the strings (or their bytes)
+// made since the last time outnumber the ones kept then. The run loop calls it between two
+// statements, where no command holds a computed string.
+void reclaimStrings();
+// Strings made by computations that are alive now (for tests).
+std::size_t madeStringCount();
+// A new run: frees every made string and loaded entry, empties the script
+// and system variables and the value stack.
+void releaseRunMemory();
+
 // Fills the system variables at start-up.
 void fillSystemVariables(std::int32_t programInstance);
 // DRIVEINFO: FreeSpace of the drive of `path`, DriveType of the current

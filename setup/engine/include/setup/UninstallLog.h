@@ -53,4 +53,8 @@ std::int32_t recordOpenFlag();
 // stays whole once writing works again; the front end reports the code.
 std::int32_t logWriteError();
 
+// Tries once more to write the bytes a failed append kept, so the last
+// record of a run is not left behind when nothing else is written after it.
+void flushLog();
+
 }  // namespace setup

@@ -52,7 +52,7 @@ void uninstallRegCommand(const char* appName, const char* installDir) {
   // LogTarget's buffer leaves the log where it is.
   if (fitsBuffer(logTarget)) {
     Variable& target = systemVariables()[kLogTarget];
-    target.string = keepString(logTarget);
+    target.string = makeString(logTarget);  // freed once nothing refers to it
     target.type = 1;
     Variable& move = systemVariables()[kMoveLog];
     move.number = 1;
