@@ -1,5 +1,6 @@
 #include "UninstallerState.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace uninstall {
@@ -85,8 +86,10 @@ int loadLog(std::string_view path) {
   char name[1][kRecordBytes];
   while (readRecord(record)) {
     if (recordKind(record) != setup::kRecUninstallAppName || !readOperands(record, 1, name)) continue;
-    std::strncpy(s.appName, name[0], kAppNameBytes - 1);
-    s.appName[kAppNameBytes - 1] = '\0';
+    // Only shown: a longer name is cut to the buffer.
+    const std::size_t n = std::min(std::strlen(name[0]), kAppNameBytes - 1);
+    std::memcpy(s.appName, name[0], n);
+    s.appName[n] = '\0';
   }
   rewindLog();
   return 0;
