@@ -86,8 +86,8 @@ int loadLog(std::string_view path) {
   char name[1][kRecordBytes];
   while (readRecord(record)) {
     if (recordKind(record) != setup::kRecUninstallAppName || !readOperands(record, 1, name)) continue;
-    // A longer name is cut to what the buffer holds.
-    const std::size_t n = std::min<std::size_t>(std::strlen(name[0]), kAppNameBytes - 1);
+    // Only shown: a longer name is cut to the buffer.
+    const std::size_t n = std::min(std::strlen(name[0]), kAppNameBytes - 1);
     std::memcpy(s.appName, name[0], n);
     s.appName[n] = '\0';
   }
