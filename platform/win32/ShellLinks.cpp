@@ -23,25 +23,36 @@ ShellLinkOutcome failed(ShellLinkOutcome::Step step, HRESULT hr) {
   return outcome;
 }
 
+// A new link object of the shell, COM initialised on this thread first.
+HRESULT newLink(IShellLinkA** link) {
+  CoInitialize(nullptr);
+  *link = nullptr;
+  return CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                          reinterpret_cast<void**>(link));
+}
+
+// The link's file interface; when there is none the link is released.
+HRESULT persistOf(IShellLinkA* link, IPersistFile** file) {
+  *file = nullptr;
+  const HRESULT hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file));
+  if (FAILED(hr)) link->Release();
+  return hr;
+}
+
 }  // namespace
 
 ShellLinkOutcome createShellLink(std::string_view target, std::string_view arguments, std::string_view linkPath,
                                  std::string_view description) {
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link));
+  IShellLinkA* link;
+  HRESULT hr = newLink(&link);
   if (FAILED(hr)) return failed(ShellLinkOutcome::Step::Create, hr);
   const std::string t(target), a(arguments), d(description);
   link->SetPath(t.c_str());
   link->SetArguments(a.c_str());
   link->SetDescription(d.c_str());
-  IPersistFile* file = nullptr;
-  hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  if (FAILED(hr)) {
-    link->Release();
-    return failed(ShellLinkOutcome::Step::QueryPersist, hr);
-  }
+  IPersistFile* file;
+  hr = persistOf(link, &file);
+  if (FAILED(hr)) return failed(ShellLinkOutcome::Step::QueryPersist, hr);
   const std::wstring path = wide(linkPath);
   hr = file->Save(path.c_str(), TRUE);
   file->Release();
@@ -52,17 +63,12 @@ ShellLinkOutcome createShellLink(std::string_view target, std::string_view argum
 
 ShellLinkOutcome readShellLink(std::string_view linkPath, ShellLinkFields* fields) {
   *fields = {};
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link));
+  IShellLinkA* link;
+  HRESULT hr = newLink(&link);
   if (FAILED(hr)) return failed(ShellLinkOutcome::Step::Create, hr);
-  IPersistFile* file = nullptr;
-  hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  if (FAILED(hr)) {
-    link->Release();
-    return failed(ShellLinkOutcome::Step::QueryPersist, hr);
-  }
+  IPersistFile* file;
+  hr = persistOf(link, &file);
+  if (FAILED(hr)) return failed(ShellLinkOutcome::Step::QueryPersist, hr);
   const std::wstring path = wide(linkPath);
   hr = file->Load(path.c_str(), STGM_READ);
   file->Release();
